@@ -1,0 +1,53 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/default/CLanguageService.h"
+#include "platform/CContext.h"
+#include "platform/CMessagePump.h"
+#include "platform/IMessageBox.h"
+
+namespace ksv940::test {
+
+/// A message box shown during a test, with the virtual time it was shown at.
+struct SShownMessageBox {
+  std::string sText;
+  std::string sTitle;
+  bool fExclamation;
+  int64_t lShownUs;
+};
+
+/// Records every message box instead of showing it; each is answered at once.
+class CRecordingMessageBox : public IMessageBox {
+ public:
+  void Show(const std::string& sText, const std::string& sTitle, bool fExclamation) override;
+  std::vector<SShownMessageBox> vShown;
+};
+
+/// Installs, for a test's scope, virtual time (a simulated clock and a pump on it), a fresh text
+/// service and a recording message box.
+class CTestContext {
+ public:
+  explicit CTestContext(int64_t lTimeOfDayUs = 12 * 3600 * 1'000'000LL);
+
+  CSimulatedClock& Clock() { return *mpClock; }
+  CMessagePump& Pump() { return *mpPump; }
+  CLanguageService& Language() { return *mpLanguage; }
+  std::vector<SShownMessageBox>& MessageBoxes() { return mpMessageBox->vShown; }
+  CContextScope& Scope() { return mScope; }
+
+  /// Runs the pump until virtual time has reached lUs.
+  void RunUntil(int64_t lUs);
+  void RunFor(int64_t lUs) { RunUntil(mpClock->NowUs() + lUs); }
+
+ private:
+  std::shared_ptr<CSimulatedClock> mpClock;
+  std::shared_ptr<CMessagePump> mpPump;
+  std::shared_ptr<CLanguageService> mpLanguage;
+  std::shared_ptr<CRecordingMessageBox> mpMessageBox;
+  CContextScope mScope;
+};
+
+}  // namespace ksv940::test
