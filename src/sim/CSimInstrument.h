@@ -15,7 +15,8 @@ namespace ksv940 {
 
 class CSimulatedLine;
 
-/// The KSV940 analyzer as its serial protocol shows it, timed on the thread's message pump.
+/// The KSV940 analyzer as its serial protocol shows it, timed on the message pump of the thread
+/// (and context scope) that constructs it.
 ///
 /// Commands are lines ended by CR (an LF, alone or after a CR, ends a line too; empty lines are
 /// ignored); commands are accepted in any case. The escape character is a command by itself the
