@@ -122,7 +122,7 @@ void ExpectStreamUntilEscape(test::CSimTestClient& client) {
   EXPECT_LE(lGapMs, 600);
   client.Write("\x1b\r\n");
   EXPECT_EQ(client.TakeLines(1), "*\r\n");
-  EXPECT_FALSE(client.RunUntil([&] { return !client.Received().empty(); }, 300));
+  EXPECT_FALSE(client.RunUntil([&] { return !client.Received().empty(); }, 250));
 }
 
 TEST(CmdSim, ServesOnAPseudoTerminalUntilTerminatedAndLogsTheTraffic) {
