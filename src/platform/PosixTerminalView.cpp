@@ -213,8 +213,11 @@ void CTerminalView::PrintForm(const CForm& frm, SShown& shown) {
   std::string sOut = "\n=== " + text.sCaption + " ===\n";
   std::string sSymbol = text.vPictures.empty() ? std::string() : text.vPictures.front();
   bool fFirst = true;
-  for (const std::string& sText : text.vTexts) {
-    for (const std::string& sLine : SFormText::Wrap(sText, kWrapWidth)) {
+  for (size_t i = 0; i < text.vTexts.size(); ++i) {
+    if (i == 1) {
+      sOut += "\n";  // the title stands apart from the body
+    }
+    for (const std::string& sLine : SFormText::Wrap(text.vTexts[i], kWrapWidth)) {
       std::string sLead = fFirst ? sSymbol : std::string();
       sLead.resize(std::string(kIndent).size(), ' ');
       sOut += sLead + sLine + "\n";
