@@ -16,6 +16,15 @@ namespace {
 constexpr const char* kOffToOn =
     "The power on the KSV940's equipment output will now change from OFF to ON. Perform any "
     "required operations on the DUT, then click Continue to keep on testing.";
+constexpr const char* kNoResistance =
+    "No Resistance Measurement\n"
+    "  The KSV940 was unable to make a resistance measurement\n"
+    "  Check that the test leads are properly connected and click Continue to repeat the test.\n"
+    "  The test will automatically continue in 30 seconds.\n"
+    "  Buttons: Skip | Continue | Stop Test\n";
+constexpr const char* kWaitBody =
+    "  When the time has elapsed the test will automatically continue. Click Continue to advance "
+    "the test immediately, or click Stop Test to halt the safety test.\n";
 constexpr const char* kSetting =
     "Windows Registry Editor Version 5.00\r\n\r\n"
     "[HKEY_LOCAL_MACHINE\\Software\\Marlo\\orvex\\Executive\\System]\r\n"
@@ -72,50 +81,34 @@ TEST_F(CmdDialogTest, AutomaticOperatorPrintsTheFormItsAnswerAndWhatTheCallerRea
        "Answer: Continue (no skip button here) after 0 s\nCancel: false\nSkipScreen: false\n",
        0},
       {{"no-resistance", "--operator", "auto"},
-       "No Resistance Measurement\n"
-       "  The KSV940 was unable to make a resistance measurement\n"
-       "  Check that the test leads are properly connected and click Continue to repeat the "
-       "test.\n"
-       "  The test will automatically continue in 30 seconds.\n"
-       "  Buttons: Skip | Continue | Stop Test\n"
-       "Answer: none, closed by itself after 30 s\nCancel: false\nSkipScreen: false\n",
+       std::string(kNoResistance) +
+           "Answer: none, closed by itself after 30 s\nCancel: false\nSkipScreen: false\n",
        30'000'000},
       {{"no-resistance", "--operator", "auto:skip:12"},
-       "No Resistance Measurement\n"
-       "  The KSV940 was unable to make a resistance measurement\n"
-       "  Check that the test leads are properly connected and click Continue to repeat the "
-       "test.\n"
-       "  The test will automatically continue in 30 seconds.\n"
-       "  Buttons: Skip | Continue | Stop Test\n"
-       "Answer: Skip after 12 s\nCancel: false\nSkipScreen: true\n",
+       std::string(kNoResistance) + "Answer: Skip after 12 s\nCancel: false\nSkipScreen: true\n",
        12'000'000},
       {{"no-resistance", "--operator", "auto:continue:31"},
-       "No Resistance Measurement\n"
-       "  The KSV940 was unable to make a resistance measurement\n"
-       "  Check that the test leads are properly connected and click Continue to repeat the "
-       "test.\n"
-       "  The test will automatically continue in 30 seconds.\n"
-       "  Buttons: Skip | Continue | Stop Test\n"
-       "Answer: none, closed by itself after 30 s\nCancel: false\nSkipScreen: false\n",
+       std::string(kNoResistance) +
+           "Answer: none, closed by itself after 30 s\nCancel: false\nSkipScreen: false\n",
        30'000'000},
       {{"wait", "--state", "21017::ON", "--seconds", "3", "--operator", "auto"},
-       "Power On/Off Delay\n"
-       "  Power is now ON. In order for the DUT to stabilize, the test will pause for 3 seconds.\n"
-       "  When the time has elapsed the test will automatically continue. Click Continue to "
-       "advance the test immediately, or click Stop Test to halt the safety test.\n"
-       "  The test will automatically continue in 3 seconds.\n"
-       "  Buttons: Continue | Stop Test\n"
-       "Answer: none, closed by itself after 3 s\nCancel: false\nSkipScreen: false\n",
+       std::string(
+           "Power On/Off Delay\n"
+           "  Power is now ON. In order for the DUT to stabilize, the test will pause for 3 "
+           "seconds.\n") +
+           kWaitBody +
+           "  The test will automatically continue in 3 seconds.\n"
+           "  Buttons: Continue | Stop Test\n"
+           "Answer: none, closed by itself after 3 s\nCancel: false\nSkipScreen: false\n",
        3'000'000},
       {{"wait", "--state", "21018::OFF", "--before", "--seconds", "60", "--operator",
         "auto:stop:1"},
-       "Power On/Off Delay\n"
-       "  DUT will switch off after 60 seconds.\n"
-       "  When the time has elapsed the test will automatically continue. Click Continue to "
-       "advance the test immediately, or click Stop Test to halt the safety test.\n"
-       "  The test will automatically continue in 60 seconds.\n"
-       "  Buttons: Continue | Stop Test\n"
-       "Answer: Stop Test after 1 s\nCancel: true\nSkipScreen: false\n",
+       std::string("Power On/Off Delay\n"
+                   "  DUT will switch off after 60 seconds.\n") +
+           kWaitBody +
+           "  The test will automatically continue in 60 seconds.\n"
+           "  Buttons: Continue | Stop Test\n"
+           "Answer: Stop Test after 1 s\nCancel: true\nSkipScreen: false\n",
        1'000'000},
       {{"wait", "--state", "21018::OFF", "--seconds", "0", "--operator", "auto"},
        "Cancel: false\nSkipScreen: false\n",

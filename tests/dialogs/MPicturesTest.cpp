@@ -41,23 +41,5 @@ TEST(MPictures, EveryPictureIsAWellFormedImageOfItsControlsSize) {
   }
 }
 
-TEST(MPictures, MalformedXpmIsRecognised) {
-  struct Row {
-    const char* sCase;
-    std::vector<std::string> vXpm;
-  };
-  const Row rows[] = {
-      {"no header", {}},
-      {"short row", {"2 2 1 1", "a c #000000", "aa", "a"}},
-      {"missing row", {"2 2 1 1", "a c #000000", "aa"}},
-      {"unknown colour", {"2 2 1 1", "a c #000000", "aa", "ab"}},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.sCase);
-    EXPECT_FALSE(CPicture(row.vXpm, "?").IsWellFormed());
-  }
-  EXPECT_TRUE(CPicture({"2 2 1 1", "a c #000000", "aa", "aa"}, "?").IsWellFormed());
-}
-
 }  // namespace
 }  // namespace ksv940
