@@ -11,11 +11,13 @@ CTestContext::CTestContext(int64_t lTimeOfDayUs)
     : mpClock(std::make_shared<CSimulatedClock>(lTimeOfDayUs)),
       mpPump(std::make_shared<CMessagePump>(mpClock)),
       mpLanguage(std::make_shared<CLanguageService>()),
-      mpMessageBox(std::make_shared<CRecordingMessageBox>()) {
+      mpMessageBox(std::make_shared<CRecordingMessageBox>()),
+      mpOperator(std::make_shared<CScriptedView>()) {
   mScope.Set<IClock>(mpClock)
       .Set<CMessagePump>(mpPump)
       .Set<ILanguageService>(mpLanguage)
-      .Set<IMessageBox>(mpMessageBox);
+      .Set<IMessageBox>(mpMessageBox)
+      .Set<IFormView>(mpOperator);
 }
 
 void CTestContext::RunUntil(int64_t lUs) {

@@ -7,6 +7,7 @@
 #include "host/default/CLanguageService.h"
 #include "platform/CContext.h"
 #include "platform/CMessagePump.h"
+#include "platform/CScriptedView.h"
 #include "platform/IMessageBox.h"
 
 namespace ksv940::test {
@@ -27,7 +28,8 @@ class CRecordingMessageBox : public IMessageBox {
 };
 
 /// Installs, for a test's scope, virtual time (a simulated clock and a pump on it), a fresh text
-/// service and a recording message box.
+/// service, a recording message box and a scripted operator for forms (whose empty script makes
+/// any dialog shown fail the test until answers are added).
 class CTestContext {
  public:
   explicit CTestContext(int64_t lTimeOfDayUs = 12 * 3600 * 1'000'000LL);
@@ -37,6 +39,7 @@ class CTestContext {
   CLanguageService& Language() { return *mpLanguage; }
   std::vector<SShownMessageBox>& MessageBoxes() { return mpMessageBox->vShown; }
   CContextScope& Scope() { return mScope; }
+  CScriptedView& Operator() { return *mpOperator; }
 
   /// Runs the pump until virtual time has reached lUs.
   void RunUntil(int64_t lUs);
@@ -47,6 +50,7 @@ class CTestContext {
   std::shared_ptr<CMessagePump> mpPump;
   std::shared_ptr<CLanguageService> mpLanguage;
   std::shared_ptr<CRecordingMessageBox> mpMessageBox;
+  std::shared_ptr<CScriptedView> mpOperator;
   CContextScope mScope;
 };
 

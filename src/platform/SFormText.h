@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ksv940 {
+
+class CControl;
+class CForm;
+
+/// What a form shows, as a text view presents it.
+struct SFormText {
+  std::string sCaption;
+  /// Symbols of the visible pictures.
+  std::vector<std::string> vPictures;
+  /// Visible, non-empty labels on the form itself, top to bottom (the title, then the body).
+  std::vector<std::string> vTexts;
+  /// Visible, non-empty labels in a panel (the countdown line).
+  std::vector<std::string> vStatus;
+  /// Visible buttons, left to right.
+  std::vector<const CControl*> vButtons;
+
+  static SFormText Of(const CForm& frm);
+
+  /// A caption as it reads: "&" accelerator marks removed, "&&" as "&".
+  static std::string PlainCaption(const std::string& sCaption);
+  /// sText broken into lines of at most nWidth characters at blanks (longer words stay whole);
+  /// line breaks in the text are kept.
+  static std::vector<std::string> Wrap(const std::string& sText, size_t nWidth);
+};
+
+}  // namespace ksv940
