@@ -43,57 +43,52 @@ SRun ExplainBinary(const std::vector<std::string>& vArgs) {
   return {WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1, ReadFile(sOut), ReadFile(sErr)};
 }
 
-// The templates as instruction lists, transcribed from the analyzer's template table.
-const std::map<int, std::vector<std::string>> kTemplates = {
-    {1, {"#stop=bpc", "#stop=apc", "mains=%V", "#stop=apc", "#wait=300", "#many"}},
-    {2, {"#stop=bpc", "#stop=apc", "eres=%R", "#stop=apc", "rwire=%W", "#wait=300", "#many"}},
-    {3, {"#stop=bpc", "#stop=apc", "mins", "#stop=apc", "ins=%I", "#wait=%D", "#many"}},
-    {4, {"#stop=bpc", "#stop=apc", "apins", "#stop=apc", "ins=%I", "#wait=%D", "#many"}},
-    {5, {"#stop=bpc", "#stop=apc", "inse", "#stop=apc", "ins=%I", "#wait=%D", "#many"}},
-    {6, {"#stop=bpc", "#stop=apc", "insb", "#stop=apc", "ins=%I", "#wait=%D", "#many"}},
-    {7, {"#stop=bpc", "#stop=apc", "insd", "#stop=apc", "ins=%I", "#wait=%D", "#many"}},
+// The templates, transcribed from the analyzer's template table, instructions separated by blanks
+// (none holds one).
+const std::map<int, std::string> kTemplates = {
+    {1, "#stop=bpc #stop=apc mains=%V #stop=apc #wait=300 #many"},
+    {2, "#stop=bpc #stop=apc eres=%R #stop=apc rwire=%W #wait=300 #many"},
+    {3, "#stop=bpc #stop=apc mins #stop=apc ins=%I #wait=%D #many"},
+    {4, "#stop=bpc #stop=apc apins #stop=apc ins=%I #wait=%D #many"},
+    {5, "#stop=bpc #stop=apc inse #stop=apc ins=%I #wait=%D #many"},
+    {6, "#stop=bpc #stop=apc insb #stop=apc ins=%I #wait=%D #many"},
+    {7, "#stop=bpc #stop=apc insd #stop=apc ins=%I #wait=%D #many"},
     {8,
-     {"#stop=bpc", "earthl", "pol=%P", "#stop=apc", "neut=%N", "mode=%U", "ap=%A", "#stop=apc",
-      "mdual=off", "#wait=500", "#many"}},
+     "#stop=bpc earthl pol=%P #stop=apc neut=%N mode=%U ap=%A #stop=apc mdual=off #wait=500 #many"},
     {9,
-     {"#stop=bpc", "encl", "earth=%E", "pol=%P", "#stop=apc", "neut=%N", "mode=%U", "ap=%A",
-      "#stop=apc", "mdual=off", "#wait=500", "#many"}},
+     "#stop=bpc encl earth=%E pol=%P #stop=apc neut=%N mode=%U ap=%A #stop=apc mdual=off #wait=500 "
+     "#many"},
     {10,
-     {"#stop=bpc", "pat", "earth=%E", "pol=%P", "#stop=apc", "neut=%N", "mode=%U", "#stop=apc",
-      "ap=%A", "grp=%X", "mdual=off", "#wait=500", "#many"}},
+     "#stop=bpc pat earth=%E pol=%P #stop=apc neut=%N mode=%U #stop=apc ap=%A grp=%X mdual=off "
+     "#wait=500 #many"},
     {11,
-     {"#stop=bpc", "aux", "earth=%E", "pol=%P", "#stop=apc", "neut=%N", "mode=%U", "#stop=apc",
-      "ap=%A", "mdual=off", "#wait=500", "#many"}},
+     "#stop=bpc aux earth=%E pol=%P #stop=apc neut=%N mode=%U #stop=apc ap=%A mdual=off #wait=500 "
+     "#many"},
     {12,
-     {"#stop=bpc", "map", "map=%MV", "pol=%P", "#stop=apc", "map=%MP", "ap=%A", "grp=%X", "mode=%U",
-      "mdual=off", "#wait=500", "#many"}},
-    {13, {"#stop=bpc", "#stop=apc", "ppv", "#stop=apc", "#wait=300", "#many"}},
-    {14, {"#stop=bpc", "#stop=apc", "ppr", "rwire=%W", "#stop=apc", "#wait=300", "#many"}},
-    {15,
-     {"#stop=bpc", "#stop=apc", "ppl", "mode=%U", "#stop=apc", "mdual=off", "#wait=300", "#many"}},
-    {16, {"#stop=bpc", "eqcurr", "#stop=apc", "#wait=300", "#many"}},
+     "#stop=bpc map map=%MV pol=%P #stop=apc map=%MP ap=%A grp=%X mode=%U mdual=off #wait=500 "
+     "#many"},
+    {13, "#stop=bpc #stop=apc ppv #stop=apc #wait=300 #many"},
+    {14, "#stop=bpc #stop=apc ppr rwire=%W #stop=apc #wait=300 #many"},
+    {15, "#stop=bpc #stop=apc ppl mode=%U #stop=apc mdual=off #wait=300 #many"},
+    {16, "#stop=bpc eqcurr #stop=apc #wait=300 #many"},
     {17,
-     {"#stop=bpc", "nominal=on", "saf", "altearth=%E", "mode=%U", "ap=all//", "#stop=apc",
-      "mdual=off", "#wait=500", "#many", "nominal=off"}},
+     "#stop=bpc nominal=on saf altearth=%E mode=%U ap=all// #stop=apc mdual=off #wait=500 #many "
+     "nominal=off"},
     {18,
-     {"#stop=bpc", "diff", "mode=%U", "earth=%E", "#stop=apc", "pol=%P", "ap=//gnd", "#stop=apc",
-      "mdual=off", "#wait=500", "#many"}},
+     "#stop=bpc diff mode=%U earth=%E #stop=apc pol=%P ap=//gnd #stop=apc mdual=off #wait=500 "
+     "#many"},
     {19,
-     {"#stop=bpc", "dirl", "mode=%U", "earth=%E", "#stop=apc", "pol=%P", "ap=all//", "#stop=apc",
-      "mdual=off", "#wait=500", "#many"}},
+     "#stop=bpc dirl mode=%U earth=%E #stop=apc pol=%P ap=all// #stop=apc mdual=off #wait=500 "
+     "#many"},
     {20,
-     {"#stop=bpc", "nominal=on", "dmap", "mode=%U", "#stop=apc", "pol=%P", "#stop=apc", "ap=%A",
-      "mdual=off", "#wait=500", "#many", "nominal=off"}},
+     "#stop=bpc nominal=on dmap mode=%U #stop=apc pol=%P #stop=apc ap=%A mdual=off #wait=500 #many "
+     "nominal=off"},
     {21,
-     {"#stop=bpc", "accl", "mode=%U", "earth=%E", "#stop=apc", "pol=%P", "neut=%N", "ap=//open",
-      "#stop=apc", "mdual=off", "#wait=500", "#many"}},
-    {22,
-     {"#stop=bpc", "nominal=on", "spat", "mode=%U", "#stop=apc", "ap=%A", "mdual=off", "#wait=500",
-      "#many", "nominal=off"}},
-    {23,
-     {"#stop=bpc", "accv", "earth=%E", "pol=%P", "#stop=apc", "neut=%N", "#stop=apc", "#wait=500",
-      "#many"}},
-    {24, {"#stop=bpc", "ecg", "#stop=ecg", "%C", "#wait=%T", "quit", "exit", "#done"}},
+     "#stop=bpc accl mode=%U earth=%E #stop=apc pol=%P neut=%N ap=//open #stop=apc mdual=off "
+     "#wait=500 #many"},
+    {22, "#stop=bpc nominal=on spat mode=%U #stop=apc ap=%A mdual=off #wait=500 #many nominal=off"},
+    {23, "#stop=bpc accv earth=%E pol=%P #stop=apc neut=%N #stop=apc #wait=500 #many"},
+    {24, "#stop=bpc ecg #stop=ecg %C #wait=%T quit exit #done"},
 };
 
 // Polarity, earth, neutral and mains pair of each power configuration; other values as epcNC.
@@ -219,7 +214,9 @@ SRun Expected(int iCode, int iPower, const SOptions& o) {
   }
   std::string sOut;
   std::string sJoined;
-  for (const std::string& sInstruction : it->second) {
+  std::istringstream instructions(it->second);
+  std::string sInstruction;
+  while (instructions >> sInstruction) {
     if (sInstruction == "grp=%X" && o.sNAP.empty()) {
       continue;
     }
@@ -375,32 +372,25 @@ TEST(CmdExplain, AllListsEveryValidCombinationAsARunWouldBuildIt) {
   test::CTestContext ctx;
   SRun all = Explain({"--all", "--ap", "all"});
   ASSERT_EQ(all.iExit, 0);
-  std::istringstream in(all.sOut);
-  std::string sLine;
+  // Each entry is a heading and its numbered instructions; entries are separated by a blank line.
+  std::istringstream entries(all.sOut);
+  std::string sHeading;
   int nEntries = 0;
-  std::string sTest;
-  std::string sPower;
-  std::string sListed;
-  auto check = [&] {
-    if (!sTest.empty()) {
-      SCOPED_TRACE(sTest + " " + sPower);
-      EXPECT_EQ(sListed, Explain({"--test", sTest, "--pc", sPower, "--ap", "all"}).sOut);
-    }
-  };
-  while (std::getline(in, sLine)) {
-    char szTest[8] = {};
-    char szPower[8] = {};
-    if (std::sscanf(sLine.c_str(), "test %7s %*s power configuration %7s", szTest, szPower) == 2) {
-      check();
-      ++nEntries;
-      sTest = szTest;
-      sPower = szPower;
-      sListed.clear();
-    } else if (sLine.size() > 6) {
+  while (std::getline(entries, sHeading)) {
+    int iTest = 0;
+    int iPower = 0;
+    ASSERT_EQ(std::sscanf(sHeading.c_str(), "test %d %*s power configuration %d", &iTest, &iPower),
+              2);
+    SCOPED_TRACE(sHeading);
+    std::string sListed;
+    for (std::string sLine; std::getline(entries, sLine) && !sLine.empty();) {
       sListed += sLine.substr(6) + "\n";
     }
+    EXPECT_EQ(sListed, Explain({"--test", std::to_string(iTest), "--pc", std::to_string(iPower),
+                                "--ap", "all"})
+                           .sOut);
+    ++nEntries;
   }
-  check();
   EXPECT_EQ(nEntries, 128);
   EXPECT_EQ(all.sOut.substr(0, all.sOut.find('\n')),
             "test 1 etcMains, power configuration 8 epcMainsL1L2, lead -1");

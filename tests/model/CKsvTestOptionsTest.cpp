@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
+
 #include "platform/MRuntime.h"
 #include "testing/MCaught.h"
 
@@ -11,35 +14,23 @@ namespace {
 using test::Caught;
 
 TEST(CKsvTestOptions, ANewObjectHoldsTheDefaults) {
-  const std::pair<const char*, int64_t> kDefaults[] = {
-      {"StopBeforeNewPC", 0},
-      {"StopAfterNewPC", 0},
-      {"DelayTimePowerOn", 2},
-      {"DelayTimePowerOff", 0},
-      {"TestStandard", 0},
-      {"PECurrent", 0},
-      {"ResWires", 0},
-      {"TestVoltage", 0},
-      {"measType", 0},
-      {"AppliedParts", 0},
-      {"MapLevel", 0},
-      {"MapLimit", 0},
-      {"WaveformType", 0},
-      {"ECGDuration", 0},
-      {"TotalLeakage", 0},
-      {"Duration", 2},
-      {"PolaritySwitchingDelay", 2},
-      {"MAPVoltage", 0},
-      {"MAPPolarity", 0},
-      {"MAPCurrent", 0},
-      {"PowerOFFScreen", 0},
-  };
+  // Every property in the order of the interface; all read 0 (false) but three.
+  std::istringstream names(
+      "StopBeforeNewPC StopAfterNewPC DelayTimePowerOn DelayTimePowerOff TestStandard PECurrent "
+      "ResWires TestVoltage measType AppliedParts MapLevel MapLimit WaveformType ECGDuration "
+      "TotalLeakage Duration PolaritySwitchingDelay MAPVoltage MAPPolarity MAPCurrent "
+      "PowerOFFScreen");
+  const std::map<std::string, int64_t> kNotZero = {
+      {"DelayTimePowerOn", 2}, {"Duration", 2}, {"PolaritySwitchingDelay", 2}};
   CKsvTestOptions options;
-  ASSERT_EQ(CKsvTestOptions::Properties().size(), std::size(kDefaults));
-  for (size_t i = 0; i < std::size(kDefaults); ++i) {
-    EXPECT_EQ(CKsvTestOptions::Properties()[i].sName, std::string(kDefaults[i].first));
-    EXPECT_EQ(options.GetProperty(kDefaults[i].first), CVariant(kDefaults[i].second));
+  size_t nIndex = 0;
+  for (std::string sName; names >> sName; ++nIndex) {
+    ASSERT_LT(nIndex, CKsvTestOptions::Properties().size());
+    EXPECT_EQ(CKsvTestOptions::Properties()[nIndex].sName, sName);
+    EXPECT_EQ(options.GetProperty(sName),
+              CVariant(kNotZero.count(sName) != 0 ? kNotZero.at(sName) : int64_t{0}));
   }
+  EXPECT_EQ(nIndex, CKsvTestOptions::Properties().size());
 }
 
 TEST(CKsvTestOptions, WaveformCommandsAndNothingOutsideTheList) {
