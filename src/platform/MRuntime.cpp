@@ -118,6 +118,8 @@ std::string RuntimeErrorText(int32_t lNumber) {
       return "Internal error";
     case erCannotCreateObject:
       return "ActiveX component can't create object";
+    case erNoSuchMember:
+      return "Object doesn't support this property or method";
     default:
       return "Application-defined or object-defined error";
   }
@@ -157,6 +159,16 @@ int32_t CheckedAdd32(int32_t lA, int32_t lB) {
 
 int32_t CheckedSub32(int32_t lA, int32_t lB) {
   return CheckedInt32(static_cast<int64_t>(lA) - lB);
+}
+
+float CheckedSingle(double dValue) {
+  if (std::isnan(dValue)) {
+    return std::numeric_limits<float>::quiet_NaN();
+  }
+  if (std::fabs(dValue) > static_cast<double>(std::numeric_limits<float>::max())) {
+    RaiseRuntimeError(erOverflow);
+  }
+  return static_cast<float>(dValue);
 }
 
 int32_t RoundToInt32(double dValue) {

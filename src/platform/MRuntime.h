@@ -9,13 +9,14 @@ namespace ksv940 {
 /// Run-time failures with their classic automation numbers, so that an operator who reads one
 /// finds the usual meaning.
 enum ERuntimeError : int32_t {
-  erInvalidCall = 5,          ///< "Invalid procedure call or argument"
-  erOverflow = 6,             ///< "Overflow"
-  erOutOfMemory = 7,          ///< "Out of memory"
-  erSubscript = 9,            ///< "Subscript out of range"
-  erTypeMismatch = 13,        ///< "Type mismatch"
-  erInternal = 51,            ///< "Internal error"
-  erCannotCreateObject = 429  ///< "ActiveX component can't create object"
+  erInvalidCall = 5,           ///< "Invalid procedure call or argument"
+  erOverflow = 6,              ///< "Overflow"
+  erOutOfMemory = 7,           ///< "Out of memory"
+  erSubscript = 9,             ///< "Subscript out of range"
+  erTypeMismatch = 13,         ///< "Type mismatch"
+  erInternal = 51,             ///< "Internal error"
+  erCannotCreateObject = 429,  ///< "ActiveX component can't create object"
+  erNoSuchMember = 438         ///< "Object doesn't support this property or method"
 };
 
 /// The classic text of a run-time failure ("Overflow" for 6); "Application-defined or
@@ -34,6 +35,10 @@ int16_t CheckedMul16(int16_t iA, int16_t iB);
 int32_t CheckedMul32(int32_t lA, int32_t lB);
 int32_t CheckedAdd32(int32_t lA, int32_t lB);
 int32_t CheckedSub32(int32_t lA, int32_t lB);
+
+/// Narrowing of a reading to a 32-bit float; Overflow (6) when it is beyond the float's range (an
+/// infinity included).
+float CheckedSingle(double dValue);
 
 /// Rounds to the nearest 32-bit integer, a half to the even neighbour (2.5 gives 2, 3.5 gives 4);
 /// Overflow (6) when the result does not fit.

@@ -1,6 +1,6 @@
 #include "support/MError.h"
 
-#include <optional>
+#include <cstdint>
 
 #include "host/ILanguageService.h"
 #include "model/GDeclares.h"
@@ -26,9 +26,11 @@ constexpr const char* kTextUnknownNumber =
 constexpr int64_t kPluginRange = 29;
 
 std::string DescriptionForNumber(int32_t lNumber) {
+  // The offset and the string id are computed in 32 bits; when either overflows there is no text.
   int64_t lOffset = static_cast<int64_t>(lNumber) - errVTI_Error;
-  if (lOffset < INT32_MIN || lOffset > INT32_MAX) {
-    return {};  // the offset overflows: no text
+  int64_t lId = CStringTable::kErrorTextBase + lOffset;
+  if (lOffset < INT32_MIN || lOffset > INT32_MAX || lId < INT32_MIN || lId > INT32_MAX) {
+    return {};
   }
   if (lNumber == errVTI_NoReply) {
     return kTextNoReply;
@@ -36,11 +38,37 @@ std::string DescriptionForNumber(int32_t lNumber) {
   if (lNumber == errVTI_InvalidReply) {
     return kTextInvalidReply;
   }
-  if (lOffset < 0 || lOffset > 1000) {
+  return CStringTable::Load(static_cast<int32_t>(lId)).value_or(std::string());
+}
+
+// The translation of sText without parameters; the empty text when the text service fails.
+std::string TranslateOrEmpty(const std::string& sText) {
+  try {
+    return CContext::Get<ILanguageService>().GetText(kTextModule, sText, {});
+  } catch (...) {
     return {};
   }
-  return CStringTable::Load(CStringTable::kErrorTextBase + static_cast<int32_t>(lOffset))
-      .value_or(std::string());
+}
+
+// The description a reported failure carries on: numbers outside the component's range are
+// described with the 21900 text, which names the number and keeps the old description. A failing
+// translation keeps the description as it was.
+std::string ReportedDescription(int32_t lNumber, const std::string& sDescription) {
+  if (lNumber >= errVTI_Error && static_cast<int64_t>(lNumber) <= errVTI_Error + kPluginRange) {
+    return sDescription;
+  }
+  try {
+    return CContext::Get<ILanguageService>().GetText(
+        kTextModule, kTextUnknownNumber,
+        {CVariant(static_cast<int64_t>(lNumber)), CVariant(sDescription)});
+  } catch (...) {
+    return sDescription;
+  }
+}
+
+// What the message box shows for a reported description.
+std::string ShownText(const std::string& sReported) {
+  return TranslateOrEmpty(sReported.empty() ? kTextUnexpected : sReported);
 }
 
 }  // namespace
@@ -72,34 +100,28 @@ void CheckConnectStatus(const std::string& sStatus) {
   RaiseError(errVTI_Error, kComponentName);
 }
 
+std::string OperatorText(int32_t lNumber, const std::string& sDescription) {
+  return ShownText(ReportedDescription(lNumber, sDescription));
+}
+
 void ReportError(int32_t lNumber, const std::string& sSource, const std::string& sDescription) {
-  std::string sDescriptionOut = sDescription;
+  std::string sReported = sDescription;
   if (sSource != kWifiErrorSource) {
-    try {
-      auto& language = CContext::Get<ILanguageService>();
-      if (lNumber < errVTI_Error || static_cast<int64_t>(lNumber) > errVTI_Error + kPluginRange) {
-        sDescriptionOut =
-            language.GetText(kTextModule, kTextUnknownNumber,
-                             {CVariant(static_cast<int64_t>(lNumber)), CVariant(sDescriptionOut)});
-      }
-      if (lNumber != errVTI_Error && lNumber != errVTI_UserAbort) {
-        // Each text is translated on its own, so a failing translation leaves what came before.
-        std::string sTitle;
-        std::string sText;
-        try {
-          sTitle = language.GetText(kTextModule, kTextTitle, {});
-          sText = language.GetText(kTextModule,
-                                   sDescriptionOut.empty() ? kTextUnexpected : sDescriptionOut, {});
-        } catch (...) {
-        }
+    sReported = ReportedDescription(lNumber, sDescription);
+    if (lNumber != errVTI_Error && lNumber != errVTI_UserAbort) {
+      // Title and text are translated one by one: a failing translation leaves that one empty and
+      // the box is still shown.
+      std::string sTitle = TranslateOrEmpty(kTextTitle);
+      std::string sText = ShownText(sReported);
+      try {
         CContext::Get<IMessageBox>().Show(sText, sTitle, true);
+      } catch (...) {
+        // Showing the failure must not hide it: the host gets it below whatever happened here.
       }
-    } catch (...) {
-      // Showing the failure must not hide it: the host gets it below whatever happened here.
     }
   }
   int32_t lOut = lNumber == errVTI_UserAbort ? errVTI_UserAbort : errVTI_Error;
-  throw CAutomationError(lOut, "CKsvVti", sDescriptionOut);
+  throw CAutomationError(lOut, "CKsvVti", sReported);
 }
 
 void ReportError(const CAutomationError& errFailure) {

@@ -25,10 +25,16 @@ inline constexpr const char* kWifiErrorSource = "Orvex-Wifi-Utility";
 /// the component as source and no parameter.
 void CheckConnectStatus(const std::string& sStatus);
 
+/// The text the operator's message box shows for a failure with lNumber and sDescription: numbers
+/// outside the component's range are described with the 21900 text (the number and the old
+/// description), an empty description with the 20919 text; the result is translated. Never raises;
+/// a failing text service gives the empty text.
+std::string OperatorText(int32_t lNumber, const std::string& sDescription);
+
 /// The last stop of a failed public operation: shows the failure to the operator once (not for
 /// errVTI_Error, errVTI_UserAbort or the wireless connector's own failures), then raises it to
-/// the host as errVTI_Error, or errVTI_UserAbort unchanged, with the source CKsvVti. Numbers
-/// outside the component's range are described with the 21900 text.
+/// the host as errVTI_Error, or errVTI_UserAbort unchanged, with the source CKsvVti. The box shows
+/// OperatorText; numbers outside the component's range carry the 21900 text on to the host.
 [[noreturn]] void ReportError(int32_t lNumber, const std::string& sSource,
                               const std::string& sDescription);
 [[noreturn]] void ReportError(const CAutomationError& errFailure);

@@ -51,6 +51,8 @@ TEST(MError, RaiseErrorChoosesAndTranslatesTheTextByNumber) {
       {errVTI_InvalidPort, {}, ""},
       {errVTI_Error - 1, {}, ""},
       {errVTI_Error + 12, {}, ""},
+      {errVTI_Error + 7101, {}, "#stop=bpc;#stop=apc;mains=%V;#stop=apc;#wait=300;#many"},
+      {errVTI_Error + 7100, {}, "=== MICRO SEQUENCES ==="},
       {5, {}, ""},
   };
   for (const Row& row : rows) {
@@ -133,6 +135,63 @@ TEST(MError, ReportErrorShowsOnceAndPassesTheUniformNumber) {
       EXPECT_TRUE(ctx.MessageBoxes()[0].fExclamation);
     }
   }
+}
+
+TEST(MError, OperatorTextIsWhatTheMessageBoxWouldShow) {
+  test::CTestContext ctx;
+  struct Row {
+    int32_t lNumber;
+    const char* sDescription;
+    const char* sShown;
+  };
+  const Row rows[] = {
+      {errVTI_InvalidTest, "Test 1 is not valid.", "Test 1 is not valid."},
+      {errVTI_Busy, "", "Unexpected error occured in the Plug-In, Please restart the test."},
+      {errVTI_Error, "", "Unexpected error occured in the Plug-In, Please restart the test."},
+      {13, "Type mismatch", "Unknown error number 13 occured.\r\nDescription: Type mismatch"},
+      {errVTI_Error - 1, "", "Unknown error number -2147179423 occured.\r\nDescription: "},
+      {errVTI_Error + 29, "x %%1", "x %%1"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.lNumber);
+    EXPECT_EQ(OperatorText(row.lNumber, row.sDescription), row.sShown);
+    auto err = Caught([&] { ReportError(row.lNumber, "X", row.sDescription); });
+    if (row.lNumber != errVTI_Error) {
+      ASSERT_FALSE(ctx.MessageBoxes().empty());
+      EXPECT_EQ(ctx.MessageBoxes().back().sText, row.sShown);
+    }
+  }
+}
+
+// A text service that fails for the texts it is told to.
+class CFailingLanguage : public CLanguageService {
+ public:
+  std::string sFailFor;
+  std::string GetText(const std::string& sModule, const std::string& sText,
+                      const CVariantList& vParams) override {
+    if (sText.find(sFailFor) != std::string::npos) {
+      throw CAutomationError(5, "Orvex", "no text");
+    }
+    return CLanguageService::GetText(sModule, sText, vParams);
+  }
+};
+
+TEST(MError, AFailingTranslationLeavesOnlyThatTextEmpty) {
+  test::CTestContext ctx;
+  auto pLanguage = std::make_shared<CFailingLanguage>();
+  ctx.Scope().Set<ILanguageService>(pLanguage);
+  pLanguage->sFailFor = "20920::";
+  Caught([] { ReportError(errVTI_Busy, "X", "Busy."); });
+  pLanguage->sFailFor = "21900::";
+  auto err = Caught([] { ReportError(5, "X", "Invalid call"); });
+  EXPECT_EQ(err.Description(), "Invalid call");
+  pLanguage->sFailFor = "Invalid call";
+  EXPECT_EQ(OperatorText(errVTI_Busy, "Invalid call"), "");
+  ASSERT_EQ(ctx.MessageBoxes().size(), 2u);
+  EXPECT_EQ(ctx.MessageBoxes()[0].sTitle, "");
+  EXPECT_EQ(ctx.MessageBoxes()[0].sText, "Busy.");
+  EXPECT_EQ(ctx.MessageBoxes()[1].sTitle, "Orvex KSV940 Plug-In Response");
+  EXPECT_EQ(ctx.MessageBoxes()[1].sText, "Invalid call");
 }
 
 TEST(MError, ATranslatedCatalogueReachesTheOperator) {

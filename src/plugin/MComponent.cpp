@@ -1,0 +1,76 @@
+#include "plugin/MComponent.h"
+
+#include "model/CKsvSafetyTest.h"
+#include "platform/CAutomationError.h"
+#include "platform/CClassRegistry.h"
+#include "platform/CContext.h"
+#include "platform/CServerLock.h"
+
+namespace ksv940 {
+
+namespace {
+
+template <class T>
+std::shared_ptr<IAutomationObject> Create() {
+  return std::make_shared<T>();
+}
+
+}  // namespace
+
+const std::vector<SComponentClass>& ComponentClasses() {
+  // One line per class: a creatable class names its factory, the others nullptr.
+  static const std::vector<SComponentClass> classes = {
+      {"CKsvSafetyTest", "dffb18ba-aa95-4ff8-848e-7ede3daff81b",
+       "2d1cfbeb-2f1b-4fb4-adbb-73460ae3e1ba", &Create<CKsvSafetyTest>},
+      {"CKsvTestOptions", "017717e8-6433-4926-8f48-7cc79d94e5a5",
+       "942e8536-3aae-4275-a3c1-686181e6bfb3", nullptr},
+      {"CKsvTestResult", "a1420244-86c1-4c8c-b154-beb0fba5ddf4",
+       "a2ac4269-c466-4f29-a44e-576ef013fbcc", nullptr},
+      {"GDeclares", "a3778cb4-11db-47dc-beb3-de0945ee0773", "6f294006-11c8-45bd-9146-682d8b6c5327",
+       nullptr},
+  };
+  return classes;
+}
+
+std::string ComponentProgId(const SComponentClass& cls) {
+  return std::string(kComponentName) + "." + cls.sName;
+}
+
+void DllRegisterServer() {
+  auto& registry = CContext::Get<CClassRegistry>();
+  for (const SComponentClass& cls : ComponentClasses()) {
+    SClassRegistration registration;
+    registration.sClassName = cls.sName;
+    registration.sProgId = ComponentProgId(cls);
+    registration.sClassId = cls.sClassId;
+    registration.sInterfaceId = cls.sInterfaceId;
+    registration.sServer = kComponentName;
+    registration.fCreatable = cls.fnCreate != nullptr;
+    if (registration.fCreatable) {
+      registration.fnServer = &DllGetClassObject;
+    }
+    registry.Register(std::move(registration));
+  }
+}
+
+void DllUnregisterServer() {
+  auto& registry = CContext::Get<CClassRegistry>();
+  for (const SComponentClass& cls : ComponentClasses()) {
+    registry.Unregister(cls.sClassId);
+  }
+}
+
+std::shared_ptr<IAutomationObject> DllGetClassObject(const std::string& sClassId) {
+  for (const SComponentClass& cls : ComponentClasses()) {
+    if (CClassRegistry::SameClassId(sClassId, cls.sClassId)) {
+      return cls.fnCreate != nullptr ? cls.fnCreate() : nullptr;
+    }
+  }
+  return nullptr;
+}
+
+bool DllCanUnloadNow() {
+  return CServerLock::Count() == 0;
+}
+
+}  // namespace ksv940
