@@ -179,7 +179,9 @@ bool CPosixSerialControl::Configure(std::string& sReason) {
     tio.c_cflag |= CSTOPB;
   }
   tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
-  tio.c_cc[VMIN] = 0;
+  // With at least one character asked for, a read with nothing waiting fails with EAGAIN instead
+  // of returning 0, and 0 keeps its meaning: the line has hung up.
+  tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 0;
   if (tcsetattr(miFd, TCSANOW, &tio) != 0) {
     sReason = std::strerror(errno);
