@@ -36,12 +36,13 @@ inline SRaised Raised(const std::function<void()>& fn) {
 std::string Visible(const std::string& sText);
 
 /// Virtual time, a simulated line on port 5 with a scripted instrument at its far end, a trace
-/// recorder, and texts that show the parameters the plain wording of 20922 and 20923 hides.
+/// recorder, and (unless asked for the plain texts) texts that show the parameters the wording of
+/// 20922 and 20923 hides.
 class CLinkFixture {
  public:
   static constexpr int32_t kPort = 5;
 
-  CLinkFixture();
+  explicit CLinkFixture(bool fShowHiddenParameters = true);
 
   int64_t Now() { return ctx.Clock().NowUs(); }
   void At(int64_t lUs, std::function<void()> fn) { ctx.Pump().AddTimer(lUs, 0, std::move(fn)); }
