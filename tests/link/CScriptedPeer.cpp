@@ -23,9 +23,13 @@ void CScriptedPeer::Answer(const std::string& sCommand, const std::string& sRepl
 }
 
 void CScriptedPeer::SendAt(int64_t lAtUs, const std::string& sBytes) {
-  auto pLine = mpLine;
-  CContext::Get<CMessagePump>().AddTimer(
-      lAtUs, 0, [pLine, sBytes] { pLine->Write(CSimulatedLine::eslPeer, sBytes); });
+  // Weak: the line keeps the pump alive, and a write still pending must not keep the line.
+  std::weak_ptr<CSimulatedLine> pWeakLine = mpLine;
+  CContext::Get<CMessagePump>().AddTimer(lAtUs, 0, [pWeakLine, sBytes] {
+    if (auto pLine = pWeakLine.lock()) {
+      pLine->Write(CSimulatedLine::eslPeer, sBytes);
+    }
+  });
 }
 
 void CScriptedPeer::Stream(int64_t lStartUs, int64_t lPeriodMs,
