@@ -135,31 +135,6 @@ TEST(CmdSend, TraceWritesTheExchangeToAFile) {
   EXPECT_EQ(RunCommand({"send", "--port", "5", "--trace", "/nonexistent/dir/t", "stat"}).iExit, 2);
 }
 
-TEST(MCommandText, EscapesReadAndShownBothWays) {
-  struct Row {
-    const char* sTyped;
-    std::string sCommand;
-  };
-  const Row rows[] = {
-      {"stat", "stat"},
-      {"\\e", "\x1b"},
-      {"a\\r\\n", "a\r\n"},
-      {"\\x41\\x7f", "A\x7f"},
-      {"\\\\x41", "\\x41"},
-      {"\\t", "\t"},
-      {"\\x00z", std::string("\0z", 2)},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.sTyped);
-    EXPECT_EQ(UnescapeCommand(row.sTyped), row.sCommand);
-  }
-  for (const char* sBad : {"\\", "\\q", "\\x", "\\x4", "\\xg0", "\\E"}) {
-    SCOPED_TRACE(sBad);
-    EXPECT_THROW(UnescapeCommand(sBad), CAutomationError);
-  }
-  EXPECT_EQ(EscapeReply(std::string("*\r\n\x1b\\\t\x01\x80z")), "*\\r\\n\\e\\\\\\x09\\x01\\x80z");
-}
-
 TEST(MCommandText, OperatorTextIsWhatTheMessageBoxWouldShow) {
   test::CTestContext ctx;
   EXPECT_EQ(OperatorText(CAutomationError(static_cast<int32_t>(0x8004A463u), "CChannel",
