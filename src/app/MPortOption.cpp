@@ -20,6 +20,8 @@ CLI::Option* AddPortOption(CLI::App& app, std::string& sPort) {
 }
 
 int32_t ResolvePort(const std::string& sPort) {
+  // Made here, so that a malformed KSV940_PORTS is reported before anything is opened.
+  CPortMap& ports = CContext::Get<CPortMap>();
   bool fDigits = !sPort.empty() && std::all_of(sPort.begin(), sPort.end(), [](char c) {
     return std::isdigit(static_cast<unsigned char>(c));
   });
@@ -40,7 +42,7 @@ int32_t ResolvePort(const std::string& sPort) {
     throw CAutomationError(erInvalidCall, kComponentName,
                            "--port: \"" + sPort + "\" is neither a device path nor a port number");
   }
-  return CContext::Get<CPortMap>().Register(sPort);
+  return ports.Register(sPort);
 }
 
 }  // namespace ksv940

@@ -202,6 +202,11 @@ TEST(CmdSendEndToEnd, TalksToAnAnalyzerOnAPseudoTerminal) {
   EXPECT_EQ(WEXITSTATUS(iStatus), 0) << content.str();
   EXPECT_EQ(content.str(), "0004\n*\\r\\n\n");
   EXPECT_EQ(sHeard, "stat\r\nremote\r\n");
+  // A malformed port map is bad usage, found before anything is opened.
+  iStatus = std::system(
+      (std::string("KSV940_PORTS=5 ") + KSV940_BINARY + " send --port 5 stat >/dev/null 2>&1")
+          .c_str());
+  EXPECT_TRUE(WIFEXITED(iStatus) && WEXITSTATUS(iStatus) == 2);
 }
 
 }  // namespace
