@@ -1,0 +1,125 @@
+#include "app/MCommandText.h"
+
+#include <cstdio>
+
+#include "host/ILanguageService.h"
+#include "model/GDeclares.h"
+#include "platform/CContext.h"
+#include "platform/MRuntime.h"
+
+namespace ksv940 {
+
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  if (c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
+  return -1;
+}
+
+[[noreturn]] void RaiseBadEscape(const std::string& sTyped, const std::string& sWhy) {
+  throw CAutomationError(
+      erInvalidCall, kComponentName,
+      "command \"" + sTyped + "\": " + sWhy + " (escapes: \\e \\r \\n \\t \\\\ \\xNN)");
+}
+
+}  // namespace
+
+std::string UnescapeCommand(const std::string& sTyped) {
+  std::string sOut;
+  for (size_t i = 0; i < sTyped.size(); ++i) {
+    if (sTyped[i] != '\\') {
+      sOut.push_back(sTyped[i]);
+      continue;
+    }
+    if (i + 1 >= sTyped.size()) {
+      RaiseBadEscape(sTyped, "a lone \\ at the end");
+    }
+    char c = sTyped[++i];
+    switch (c) {
+      case 'e':
+        sOut.push_back('\x1b');
+        break;
+      case 'r':
+        sOut.push_back('\r');
+        break;
+      case 'n':
+        sOut.push_back('\n');
+        break;
+      case 't':
+        sOut.push_back('\t');
+        break;
+      case '\\':
+        sOut.push_back('\\');
+        break;
+      case 'x': {
+        int iHigh = i + 1 < sTyped.size() ? HexDigit(sTyped[i + 1]) : -1;
+        int iLow = i + 2 < sTyped.size() ? HexDigit(sTyped[i + 2]) : -1;
+        if (iHigh < 0 || iLow < 0) {
+          RaiseBadEscape(sTyped, "\\x needs two hexadecimal digits");
+        }
+        sOut.push_back(static_cast<char>(iHigh * 16 + iLow));
+        i += 2;
+        break;
+      }
+      default:
+        RaiseBadEscape(sTyped, std::string("unknown escape \\") + c);
+    }
+  }
+  return sOut;
+}
+
+std::string EscapeReply(std::string_view sReply) {
+  std::string sOut;
+  for (char c : sReply) {
+    auto uc = static_cast<unsigned char>(c);
+    if (c == '\r') {
+      sOut += "\\r";
+    } else if (c == '\n') {
+      sOut += "\\n";
+    } else if (c == '\x1b') {
+      sOut += "\\e";
+    } else if (c == '\\') {
+      sOut += "\\\\";
+    } else if (uc < 0x20 || uc >= 0x7f) {
+      char szHex[8];
+      std::snprintf(szHex, sizeof szHex, "\\x%02X", uc);
+      sOut += szHex;
+    } else {
+      sOut.push_back(c);
+    }
+  }
+  return sOut;
+}
+
+std::string OperatorText(const CAutomationError& errFailure) {
+  // The plug-in's numbers span 30 values from errVTI_Error.
+  constexpr int64_t kPluginRange = 29;
+  int32_t lNumber = errFailure.Number();
+  std::string sText = errFailure.Description();
+  try {
+    auto& language = CContext::Get<ILanguageService>();
+    if (lNumber < errVTI_Error || static_cast<int64_t>(lNumber) > errVTI_Error + kPluginRange) {
+      sText = language.GetText(kTextModule,
+                               "21900::Unknown error number %%1 occured.\r\nDescription: %%2",
+                               {CVariant(static_cast<int64_t>(lNumber)), CVariant(sText)});
+    }
+    sText = language.GetText(
+        kTextModule,
+        sText.empty() ? "20919::Unexpected error occured in the Plug-In, Please restart the test."
+                      : sText,
+        {});
+  } catch (...) {
+    // The text as it stands is still better than none.
+  }
+  return sText;
+}
+
+}  // namespace ksv940

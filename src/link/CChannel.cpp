@@ -1,0 +1,344 @@
+#include "link/CChannel.h"
+
+#include "host/ILanguageService.h"
+#include "model/GDeclares.h"
+#include "platform/CAutomationError.h"
+#include "platform/CContext.h"
+#include "platform/CMessagePump.h"
+#include "platform/IClock.h"
+#include "platform/MRuntime.h"
+#include "support/MError.h"
+#include "support/mTrace.h"
+
+namespace ksv940 {
+
+namespace {
+
+constexpr const char* kSource = "CChannel";
+constexpr const char* kErrorCodeSource = "MError";
+constexpr const char* kCrLf = "\r\n";
+constexpr const char* kAcknowledge = "*\r\n";
+constexpr int32_t kObjectNotSet = 91;
+constexpr int32_t kQuickTimeOutMs = 1000;
+constexpr int32_t kTimeOutMs = 10000;
+constexpr int32_t kBusyInstrumentPauseMs = 10000;
+constexpr int32_t kSecondsPerDay = 86400;
+
+struct SInstrumentError {
+  int16_t iCode;
+  const char* sMessage;
+};
+
+// The instrument's error codes that become errVTI_KsvError, with the message the operator reads.
+constexpr SInstrumentError kInstrumentErrors[] = {
+    {33, "21911::Cannot null"},
+    {34, "21912::Reading out of calibration"},
+    {40, "21913::Over temperature"},
+    {50, "21914::Ground Fault Interrupt tripped"},
+    {51, "21915::Over voltage detected"},
+    {52, "21916::Unit out of calibration"},
+    {54, "21917::Open ground"},
+    {57, "21918::The instrument needs to wait before performing additional 25A tests."},
+};
+
+CMessagePump& Pump() {
+  return CContext::Get<CMessagePump>();
+}
+
+bool EndsWith(const std::string& sText, const std::string& sEnd) {
+  return sText.size() >= sEnd.size() &&
+         sText.compare(sText.size() - sEnd.size(), sEnd.size(), sEnd) == 0;
+}
+
+// The commands the instrument answers at once get a short time-out. The comparison is exact:
+// "stat1" given with its CR LF already added gets the long one.
+int32_t TimeOutFor(const std::string& sTxData) {
+  if (sTxData == "\x1b" || sTxData == "stat3" || sTxData == "exit" || sTxData == "stat1") {
+    return kQuickTimeOutMs;
+  }
+  return kTimeOutMs;
+}
+
+}  // namespace
+
+CChannel::CChannel() = default;
+
+CChannel::~CChannel() {
+  try {
+    ClosePort();
+  } catch (...) {
+  }
+}
+
+std::shared_ptr<FPort> CChannel::PortForm() const {
+  if (mfrmPort == nullptr) {
+    throw CAutomationError(kObjectNotSet, kComponentName,
+                           "Object variable or With block variable not set");
+  }
+  return mfrmPort;
+}
+
+void CChannel::OpenPort(int32_t iPort) {
+  try {
+    if (mlState == evsIdle || mlState == evsBusy) {
+      RaiseError(errVTI_AlreadyOpen, kSource, "", {iPort});
+    }
+    mlState = evsBusy;
+    mfrmPort = std::make_shared<FPort>([this] { mfrmPort_TimeOut(); });
+    ISerialControl& comm = mfrmPort->Comm();
+    if (comm.PortOpen()) {
+      comm.SetPortOpen(false);
+    }
+    comm.SetCommPort(iPort);
+    comm.SetSettings("115200,N,8,1");
+    comm.SetLineOption(91, -1);
+    comm.SetInputLen(0);
+    comm.SetLineOption(126, 0);
+    mlState = evsIdle;
+    Wait(100);
+    mlState = evsBusy;
+    PortForm()->Comm().SetPortOpen(true);
+    CheckConnectStatus(PortForm()->Comm().Status());
+    PortForm()->Comm().SetLineOption(91, -1);
+    PortForm()->Comm().SetInBufferCount(0);
+    miPort = CheckedInt16(iPort);
+    mlState = evsIdle;
+    ResetFlags();
+  } catch (...) {
+    ClosePort();
+    RaiseError(errVTI_NotOpen, kSource, "", {iPort});
+  }
+}
+
+void CChannel::ClosePort() {
+  mfTransmitReceiveFlag = false;
+  mlState = evsBusy;
+  if (mfrmPort != nullptr) {
+    try {
+      if (mfrmPort->Comm().PortOpen()) {
+        mfrmPort->Comm().SetPortOpen(false);
+      }
+    } catch (...) {
+    }
+    // Unloading: the form goes with its controls once no running wait holds it any more.
+    mfrmPort.reset();
+  }
+  mlState = evsClosed;
+}
+
+std::string CChannel::Transmit(const std::string& sTxData, const std::string& sAck, bool fParse,
+                               bool fCheck) {
+  if (mlState == evsClosed) {
+    RaiseError(errVTI_NotOpen, kSource, "", {miPort});
+  }
+  if (mlState == evsBusy) {
+    RaiseError(errVTI_Busy, kSource);
+  }
+  try {
+    mlState = evsBusy;
+    ResetFlags();
+    Trace("Send Data    ::" + sTxData);
+    int32_t lTmOut = TimeOutFor(sTxData);
+    if (!sTxData.empty()) {
+      std::shared_ptr<FPort> pForm = PortForm();
+      pForm->Comm().SetInBufferCount(0);
+      std::string sLine = EndsWith(sTxData, kCrLf) ? sTxData : sTxData + kCrLf;
+      pForm->Comm().Output(sLine);
+      // The reply's time-out counts from the moment the command has left.
+      while (pForm->Comm().OutBufferCount() > 0 && !mfAbortRequested) {
+        Pump().ProcessMessages();
+      }
+    }
+    std::string sReply = Receive(sAck, lTmOut, fParse, fCheck);
+    Trace("Recieved Data ::" + sReply);
+    mlState = evsIdle;
+    return sReply;
+  } catch (...) {
+    CAutomationError errFailure = CAutomationError::FromCurrentException();
+    mlState = evsIdle;
+    RaiseError(errFailure.Number(), errFailure.Source(), errFailure.Description());
+  }
+}
+
+std::string CChannel::Receive(const std::string& sAck, int32_t iTmOut, bool fParse, bool fCheck) {
+  size_t n = sAck.size();
+  std::string sCollected;
+  bool fDone = false;
+  if (n > 0) {
+    std::shared_ptr<FPort> pForm = PortForm();
+    mfTimeOut = false;
+    pForm->StartTimer(iTmOut);
+    pForm->Comm().SetInputLen(1);
+    // One character per read, so that reading stops exactly at the first terminator. The thread
+    // yields only while nothing is waiting: a burst is read in one go.
+    while (!fDone && !mfTimeOut && !mfAbortRequested) {
+      if (pForm->Comm().InBufferCount() == 0) {
+        Pump().ProcessMessages();
+      }
+      if (pForm->Comm().InBufferCount() >= 1) {
+        sCollected += pForm->Comm().Input();
+        fDone = EndsWith(sCollected, sAck);
+      }
+    }
+    pForm->StopTimer();
+  }
+  if (fCheck) {
+    std::string sResult = fDone ? ParseResult(sCollected, fParse) : std::string();
+    mfTransmitReceiveFlag = false;
+    return sResult;
+  }
+  if (fDone) {
+    std::string sResult = ParseResult(sCollected, fParse);
+    mfTransmitReceiveFlag = false;
+    return sResult;
+  }
+  if (!mfAbortRequested && n > 0) {
+    mfTransmitReceiveFlag = true;
+    mfTestAbortFlag = true;
+    RaiseError(errVTI_NoReply, kSource, "", {miPort});
+  }
+  return {};
+}
+
+std::string CChannel::ReceiveOneFromMany(int16_t iTime) {
+  IClock& clock = CContext::Get<IClock>();
+  int32_t lStart = clock.TimeOfDaySeconds();
+  std::string sLast;
+  auto fnWindowEnded = [&] {
+    int32_t lElapsed = (clock.TimeOfDaySeconds() - lStart + kSecondsPerDay) % kSecondsPerDay;
+    return lElapsed >= iTime;
+  };
+  while (!fnWindowEnded() && !mfAbortRequested) {
+    std::string sLine = Receive(kCrLf, kTimeOutMs, false, false);
+    Trace("Recieve Data ::" + sLine);
+    sLast = sLine;
+  }
+  return sLast;
+}
+
+void CChannel::Wait(int32_t lTmOut) {
+  if (mlState == evsBusy) {
+    RaiseError(errVTI_Busy, kSource);
+  }
+  if (mlState == evsClosed) {
+    RaiseError(errVTI_NotOpen, kSource);
+  }
+  // From here on nothing is reported: a pause that fails still ends.
+  std::shared_ptr<FPort> pForm = mfrmPort;
+  mlState = evsBusy;
+  ResetFlags();
+  if (pForm != nullptr) {
+    pForm->StartTimer(lTmOut);
+    do {
+      try {
+        Pump().ProcessMessages();
+      } catch (...) {
+      }
+    } while (!mfTimeOut && !mfAbortRequested);
+    pForm->StopTimer();
+  }
+  mlState = evsIdle;
+}
+
+std::string CChannel::ParseResult(const std::string& sRx, bool fParse) {
+  if (sRx == kAcknowledge) {
+    return sRx;
+  }
+  size_t nEnd = sRx.find(kCrLf);
+  std::string sLine = nEnd == std::string::npos ? std::string() : sRx.substr(0, nEnd);
+  if (sLine != "!37" && sLine != "!22" && ErrorCheck(sLine, fParse)) {
+    ProcessErrorCode(sLine);
+  }
+  return sLine;
+}
+
+bool CChannel::ErrorCheck(const std::string& sDataIn, bool fParse) {
+  bool fResult = (sDataIn.empty() || sDataIn[0] == '!') && !fParse;
+  if (sDataIn == "!21" || sDataIn == "!32") {
+    fResult = false;
+  }
+  if (sDataIn == "!57") {
+    // The instrument asks for a pause before the next 25 A test.
+    fResult = false;
+    mlState = evsIdle;
+    Wait(kBusyInstrumentPauseMs);
+  }
+  return fResult;
+}
+
+void CChannel::ProcessErrorCode(const std::string& sDataIn) {
+  mfTestAbortFlag = true;
+  std::string sMessage;
+  if (!sDataIn.empty() && sDataIn[0] == '!') {
+    // A code that is no 16-bit number is treated like a code the table lacks.
+    try {
+      int16_t iCode = TextToInt16(std::string_view(sDataIn).substr(1));
+      for (const SInstrumentError& error : kInstrumentErrors) {
+        if (error.iCode == iCode) {
+          sMessage = CContext::Get<ILanguageService>().GetText(kTextModule, error.sMessage, {});
+        }
+      }
+    } catch (const CAutomationError&) {
+    }
+  }
+  if (sMessage.empty()) {
+    RaiseError(errVTI_InvalidReply, kErrorCodeSource, "", {sDataIn});
+  }
+  RaiseError(errVTI_KsvError, kErrorCodeSource, "", {sMessage});
+}
+
+std::string CChannel::TransmitCmd(const std::string& sTxData, const std::string& sAck, bool fParse,
+                                  int32_t lTransmitCount) {
+  if (sTxData == "zero") {
+    mfTestAbortFlag = false;
+  }
+  if (mfTestAbortFlag) {
+    return {};
+  }
+  int32_t lAttempt = 1;
+  bool fCheck = true;
+  int32_t lPause = 100;
+  std::string sReply;
+  for (;;) {
+    if (lAttempt == lTransmitCount) {
+      fCheck = false;
+    }
+    sReply = Transmit(sTxData, sAck, fParse, fCheck);
+    if (!sReply.empty() && sReply[0] != '!') {
+      return sReply;
+    }
+    // Only what is already due: nothing waits here.
+    Pump().ProcessPending();
+    lAttempt = CheckedAdd32(lAttempt, 1);
+    if (!fCheck) {
+      break;
+    }
+    Wait(lPause);
+    lPause = CheckedMul32(lAttempt, 100);
+  }
+  if (!sReply.empty() && sReply[0] == '!') {
+    mfTransmitReceiveFlag = true;
+    mfTestAbortFlag = true;
+    if (sTxData != "zero") {
+      RaiseError(errVTI_InvalidReply, kSource, "", {sReply});
+    }
+  }
+  return {};
+}
+
+void CChannel::ResetFlags() {
+  mfAbortRequested = false;
+  mfTimeOut = false;
+}
+
+void CChannel::mfrmPort_TimeOut() {
+  try {
+    if (mfrmPort != nullptr) {
+      mfrmPort->StopTimer();
+    }
+  } catch (...) {
+  }
+  mfTimeOut = true;
+}
+
+}  // namespace ksv940

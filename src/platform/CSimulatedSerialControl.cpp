@@ -1,0 +1,105 @@
+#include "platform/CSimulatedSerialControl.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/CAutomationError.h"
+#include "platform/MRuntime.h"
+
+namespace ksv940 {
+
+namespace {
+
+// The number and wording a serial control uses for a member that needs an open port.
+constexpr int32_t kPortNotOpen = 8018;
+
+[[noreturn]] void RaisePortNotOpen() {
+  throw CAutomationError(kPortNotOpen, kComponentName,
+                         "Operation valid only when the port is open");
+}
+
+}  // namespace
+
+CSimulatedSerialControl::CSimulatedSerialControl(std::shared_ptr<CSimulatedPorts::CTable> pPorts)
+    : mpPorts(std::move(pPorts)) {}
+
+CSimulatedSerialControl::~CSimulatedSerialControl() {
+  Close();
+}
+
+void CSimulatedSerialControl::SetSettings(const std::string& sSettings) {
+  mSettings = CLineSettings::Parse(sSettings);
+}
+
+void CSimulatedSerialControl::SetPortOpen(bool fOpen) {
+  if (!fOpen) {
+    Close();
+    return;
+  }
+  if (mpLine != nullptr) {
+    return;
+  }
+  mpLine = mpPorts->Claim(mlPort, this, msStatus);
+  if (mpLine == nullptr) {
+    return;
+  }
+  mlOpenPort = mlPort;
+  msReceived.clear();
+  mpLine->SetReceiver(CSimulatedLine::eslHost, [this](std::string_view sArrived) {
+    msReceived.append(sArrived.data(), sArrived.size());
+  });
+}
+
+void CSimulatedSerialControl::Close() {
+  if (mpLine == nullptr) {
+    return;
+  }
+  // Characters still on their way keep travelling; with no receiver at this end they are lost.
+  mpLine->SetReceiver(CSimulatedLine::eslHost, nullptr);
+  mpLine.reset();
+  mpPorts->Release(mlOpenPort, this);
+  msReceived.clear();
+}
+
+int32_t CSimulatedSerialControl::InBufferCount() {
+  return static_cast<int32_t>(std::min<size_t>(msReceived.size(), INT32_MAX));
+}
+
+void CSimulatedSerialControl::SetInBufferCount(int32_t lCount) {
+  if (lCount != 0) {
+    RaiseRuntimeError(erInvalidCall);
+  }
+  msReceived.clear();
+}
+
+void CSimulatedSerialControl::SetInputLen(int32_t lLength) {
+  if (lLength < 0) {
+    RaiseRuntimeError(erInvalidCall);
+  }
+  mlInputLen = lLength;
+}
+
+std::string CSimulatedSerialControl::Input() {
+  size_t nTake =
+      mlInputLen == 0 ? msReceived.size() : std::min<size_t>(msReceived.size(), mlInputLen);
+  std::string sTaken = msReceived.substr(0, nTake);
+  msReceived.erase(0, nTake);
+  return sTaken;
+}
+
+void CSimulatedSerialControl::Output(const std::string& sData) {
+  if (mpLine == nullptr) {
+    RaisePortNotOpen();
+  }
+  mpLine->Write(CSimulatedLine::eslHost, sData);
+}
+
+int32_t CSimulatedSerialControl::OutBufferCount() {
+  if (mpLine == nullptr) {
+    return 0;
+  }
+  return static_cast<int32_t>(
+      std::min<size_t>(mpLine->Pending(CSimulatedLine::eslHost), INT32_MAX));
+}
+
+}  // namespace ksv940
