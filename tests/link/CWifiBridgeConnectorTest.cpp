@@ -1,4 +1,4 @@
-#include "plugin/CWifiBridgeConnector.h"
+#include "link/CWifiBridgeConnector.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -90,6 +90,7 @@ class CLoopbackBridge {
 TEST(CWifiBridgeConnector, TalksToABridgeOnLoopback) {
   CLoopbackBridge bridge({{"ident", "KSV 940,1.20,A\r\n"},
                           {"stat", "0004\r\n"},
+                          {"pol=off", "*\r\n"},
                           {"mread", "12.5\r\n13.0\r\n13.5\r\n"}});
   CWifiBridgeConnector connector(bridge.Address(), 100);
   std::string sLog = ::testing::TempDir() + "/wifi-log.txt";
@@ -100,14 +101,15 @@ TEST(CWifiBridgeConnector, TalksToABridgeOnLoopback) {
   ASSERT_TRUE(connector.ConnectWireless());
   EXPECT_TRUE(connector.ScanPort("IDENT", "KSV 940", 108, 56, 78, 78, 49));
   EXPECT_FALSE(connector.ScanPort("IDENT", "KSV 941", 108, 56, 78, 78, 49));
-  EXPECT_EQ(connector.SendCommand("stat", 50), "0004\r\n");
-  EXPECT_EQ(connector.SendCommand("mread", 100), "12.5\r\n");
-  // The rest of the stream stays for FlushData, which hands it out once.
-  EXPECT_EQ(connector.FlushData(50), "13.0\r\n13.5\r\n");
+  EXPECT_EQ(connector.SendCommand("stat", 50), "0004");
+  EXPECT_EQ(connector.SendCommand("pol=off", 30), "*\r\n");
+  EXPECT_EQ(connector.SendCommand("mread", 100), "12.5");
+  // The rest of the stream stays for FlushData, which hands out the newest reading once.
+  EXPECT_EQ(connector.FlushData(50), "13.5");
   EXPECT_EQ(connector.FlushData(0), "");
   EXPECT_EQ(connector.SendCommand("local"), "");  // sent, not waited for
   connector.FlushData(20);
-  EXPECT_EQ(bridge.sHeard, "ident\r\nident\r\nstat\r\nmread\r\nlocal\r\n");
+  EXPECT_EQ(bridge.sHeard, "ident\r\nident\r\nstat\r\npol=off\r\nmread\r\nlocal\r\n");
   std::ifstream in(sLog);
   std::stringstream log;
   log << in.rdbuf();

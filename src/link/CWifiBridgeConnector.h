@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "link/IWifiConnector.h"
 #include "platform/CMessagePump.h"
-#include "plugin/IWifiConnector.h"
 
 namespace ksv940 {
 
@@ -35,6 +35,13 @@ class CWifiBridgeConnector : public IWifiConnector {
   /// The shortest time SendCommand waits for a reply line, whatever wait time it is given: a
   /// network bridge adds latency that the serial wait times do not allow for.
   static constexpr int32_t kReplyFloorMs = 1000;
+  /// What SendCommand answers for sLine, a line received with its CR LF: the acknowledgement as
+  /// it is, any other line without its CR LF.
+  static std::string ReplyOf(const std::string& sLine);
+  /// What FlushData answers for sData, everything received: the last complete line without its
+  /// CR LF, or sData itself when no line is complete.
+  static std::string NewestOutputOf(const std::string& sData);
+
   /// How long ConnectWireless tries to reach the bridge.
   static constexpr int32_t kConnectTimeoutMs = 3000;
 

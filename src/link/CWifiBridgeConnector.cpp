@@ -1,4 +1,4 @@
-#include "plugin/CWifiBridgeConnector.h"
+#include "link/CWifiBridgeConnector.h"
 
 #include <fcntl.h>
 #include <glob.h>
@@ -195,10 +195,10 @@ std::string CWifiBridgeConnector::SendCommand(const std::string& sCommand,
     }
     return {};
   }
-  std::string sReply = msReceived.substr(0, nEnd + 2);
+  std::string sReplyLine = msReceived.substr(0, nEnd + 2);
   msReceived.erase(0, nEnd + 2);
-  Log("<", sReply);
-  return sReply;
+  Log("<", sReplyLine);
+  return ReplyOf(sReplyLine);
 }
 
 std::string CWifiBridgeConnector::FlushData(int16_t iWaitMs) {
@@ -207,10 +207,30 @@ std::string CWifiBridgeConnector::FlushData(int16_t iWaitMs) {
   }
   std::string sData;
   sData.swap(msReceived);
-  if (!sData.empty()) {
-    Log("<", sData);
+  if (sData.empty()) {
+    return {};
   }
-  return sData;
+  Log("<", sData);
+  return NewestOutputOf(sData);
+}
+
+std::string CWifiBridgeConnector::ReplyOf(const std::string& sLine) {
+  // Handed over as the serial channel hands a reply over, so the plug-in reads both links alike.
+  if (sLine == "*\r\n") {
+    return sLine;
+  }
+  return sLine.substr(0, sLine.find("\r\n"));
+}
+
+std::string CWifiBridgeConnector::NewestOutputOf(const std::string& sData) {
+  // A stream of readings leaves several lines: the newest one is the instrument's output.
+  size_t nLastEnd = sData.rfind("\r\n");
+  if (nLastEnd == std::string::npos) {
+    return sData;
+  }
+  std::string sLines = sData.substr(0, nLastEnd);
+  size_t nPrevious = sLines.rfind("\r\n");
+  return nPrevious == std::string::npos ? sLines : sLines.substr(nPrevious + 2);
 }
 
 void CWifiBridgeConnector::Disconnect() {

@@ -28,13 +28,15 @@ class IWifiConnector : public IAutomationObject {
   /// Sends the identity query sQuery and answers whether the reply names model sModel.
   virtual bool ScanPort(const std::string& sQuery, const std::string& sModel, int16_t i1,
                         int16_t i2, int16_t i3, int16_t i4, int16_t i5) = 0;
-  /// Sends sCommand (without terminator) and answers the instrument's reply line, CR LF included,
-  /// or the empty text when none came within the wait time (milliseconds). Without a wait time the
+  /// Sends sCommand (without terminator) and answers the instrument's reply as the serial channel
+  /// hands it over: the acknowledgement "*" CR LF as it is, any other reply line without its CR LF;
+  /// the empty text when no line came within the wait time (milliseconds). Without a wait time the
   /// command is only sent.
   virtual std::string SendCommand(const std::string& sCommand,
                                   std::optional<int16_t> iWaitMs = std::nullopt) = 0;
-  /// Waits iWaitMs milliseconds, then answers everything received and not yet handed out, and
-  /// drops it.
+  /// Waits iWaitMs milliseconds, then drops everything received and not yet handed out, and
+  /// answers the instrument's newest output in it: the last complete line without its CR LF, or,
+  /// when no line is complete, the characters that came; the empty text when nothing came.
   virtual std::string FlushData(int16_t iWaitMs) = 0;
 };
 
