@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "model/GDeclares.h"
+#include "platform/CClassRegistry.h"
 #include "platform/CContext.h"
 #include "support/MError.h"
 
@@ -57,6 +58,18 @@ CWifiBridgeConnector::CWifiBridgeConnector(std::string sAddress, int32_t lReplyF
 
 CWifiBridgeConnector::~CWifiBridgeConnector() {
   Disconnect();
+}
+
+void CWifiBridgeConnector::RegisterClass(CClassRegistry& registry) {
+  SClassRegistration registration;
+  registration.sClassName = "WifiConnector";
+  registration.sClassId = kClassId;
+  registration.sServer = kWifiErrorSource;
+  registration.fCreatable = true;
+  registration.fnServer = [](const std::string&) -> std::shared_ptr<IAutomationObject> {
+    return std::make_shared<CWifiBridgeConnector>();
+  };
+  registry.Register(std::move(registration));
 }
 
 void CWifiBridgeConnector::SetLogPath(const std::string& sPath) {

@@ -10,6 +10,8 @@
 
 namespace ksv940 {
 
+class CClassRegistry;
+
 /// Our wireless connector: a TCP client of a serial-to-network bridge that serves the analyzer's
 /// serial line as raw bytes (as ser2net's raw mode does). The bridge's address comes from
 /// $KSV940_WIFI ("host:port") unless one is given. Every wait runs on the thread's message pump.
@@ -21,6 +23,10 @@ class CWifiBridgeConnector : public IWifiConnector {
   ~CWifiBridgeConnector() override;
 
   std::string ClassName() const override { return "WifiConnector"; }
+
+  /// Installs the connector in the registry under the wireless connector's class id, as its
+  /// installer does; the plug-in creates it from there.
+  static void RegisterClass(CClassRegistry& registry);
   void SetLogPath(const std::string& sPath) override;
   void SetMonitorData(bool fMonitor) override;
   bool isWireless() override;

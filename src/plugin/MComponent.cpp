@@ -1,10 +1,12 @@
 #include "plugin/MComponent.h"
 
+#include "link/CWifiBridgeConnector.h"
 #include "model/CKsvSafetyTest.h"
 #include "platform/CAutomationError.h"
 #include "platform/CClassRegistry.h"
 #include "platform/CContext.h"
 #include "platform/CServerLock.h"
+#include "plugin/CKsvVti.h"
 
 namespace ksv940 {
 
@@ -20,6 +22,8 @@ std::shared_ptr<IAutomationObject> Create() {
 const std::vector<SComponentClass>& ComponentClasses() {
   // One line per class: a creatable class names its factory, the others nullptr.
   static const std::vector<SComponentClass> classes = {
+      {"CKsvVti", "3407950b-0137-4f81-b129-e0cf619ff7e3", "3fc9ef91-1a7b-4b46-9430-cfb21aaca97a",
+       &Create<CKsvVti>},
       {"CKsvSafetyTest", "dffb18ba-aa95-4ff8-848e-7ede3daff81b",
        "2d1cfbeb-2f1b-4fb4-adbb-73460ae3e1ba", &Create<CKsvSafetyTest>},
       {"CKsvTestOptions", "017717e8-6433-4926-8f48-7cc79d94e5a5",
@@ -50,6 +54,10 @@ void DllRegisterServer() {
       registration.fnServer = &DllGetClassObject;
     }
     registry.Register(std::move(registration));
+  }
+  // The wireless connector ships with the component; a connector already installed stays.
+  if (registry.FindByClassId(IWifiConnector::kClassId) == nullptr) {
+    CWifiBridgeConnector::RegisterClass(registry);
   }
 }
 
