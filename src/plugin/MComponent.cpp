@@ -1,5 +1,6 @@
 #include "plugin/MComponent.h"
 
+#include "link/CKsvMlcQuery.h"
 #include "link/CWifiBridgeConnector.h"
 #include "model/CKsvSafetyTest.h"
 #include "platform/CAutomationError.h"
@@ -30,6 +31,8 @@ const std::vector<SComponentClass>& ComponentClasses() {
        "942e8536-3aae-4275-a3c1-686181e6bfb3", nullptr},
       {"CKsvTestResult", "a1420244-86c1-4c8c-b154-beb0fba5ddf4",
        "a2ac4269-c466-4f29-a44e-576ef013fbcc", nullptr},
+      {"CKsvMlcQuery", "a90e5f20-2091-47a9-bd61-582dc8284429",
+       "2f64eea1-7540-43c4-84b4-a58a51197901", &Create<CKsvMlcQuery>},
       {"GDeclares", "a3778cb4-11db-47dc-beb3-de0945ee0773", "6f294006-11c8-45bd-9146-682d8b6c5327",
        nullptr},
   };

@@ -41,6 +41,8 @@ TEST_F(MComponentTest, TheTypeLibrarysClassesAreRegisteredWithTheirIdentities) {
        "942e8536-3aae-4275-a3c1-686181e6bfb3", false},
       {"CKsvTestResult", "a1420244-86c1-4c8c-b154-beb0fba5ddf4",
        "a2ac4269-c466-4f29-a44e-576ef013fbcc", false},
+      {"CKsvMlcQuery", "a90e5f20-2091-47a9-bd61-582dc8284429",
+       "2f64eea1-7540-43c4-84b4-a58a51197901", true},
       {"GDeclares", "a3778cb4-11db-47dc-beb3-de0945ee0773", "6f294006-11c8-45bd-9146-682d8b6c5327",
        false},
   };
@@ -69,6 +71,7 @@ TEST_F(MComponentTest, TheHostCreatesWhatItMayAndIsRefusedTheRest) {
       {false, "dffb18ba-aa95-4ff8-848e-7ede3daff81b", "CKsvSafetyTest"},
       {false, "{DFFB18BA-AA95-4FF8-848E-7EDE3DAFF81B}", "CKsvSafetyTest"},
       {false, IOrvexMtiData::kClassId, "MtiData"},
+      {true, "OrvexKSV940vti.CKsvMlcQuery", "CKsvMlcQuery"},
       {true, "OrvexKSV940vti.CKsvTestOptions", nullptr},
       {false, "a1420244-86c1-4c8c-b154-beb0fba5ddf4", nullptr},
       {true, "OrvexKSV940vti.GDeclares", nullptr},
