@@ -2,16 +2,20 @@
 // operation again.
 #include <CLI/CLI.hpp>
 #include <memory>
+#include <optional>
 #include <string>
+#include <system_error>
 
 #include "app/CCommandRegistry.h"
 #include "app/CHostSession.h"
+#include "app/CInProcessSimulator.h"
 #include "app/MCommandText.h"
 #include "app/MPortOption.h"
 #include "host/IOrvexMtiData.h"
 #include "model/GDeclares.h"
 #include "platform/MRuntime.h"
 #include "plugin/CKsvVti.h"
+#include "sim/CSimScenario.h"
 
 namespace ksv940 {
 namespace {
@@ -25,15 +29,22 @@ struct SConnectArgs {
 
 int RunConnect(const SConnectArgs& args, SCommandContext& ctx) {
   int16_t iPort = -1;
+  std::optional<CInProcessSimulator> simulator;
   std::unique_ptr<CHostSession> pSession;
   try {
-    if (!args.sPort.empty()) {
+    if (args.fSimulate) {
+      simulator.emplace(CSimScenario());
+      iPort = CheckedInt16(simulator->Port());
+    } else if (!args.sPort.empty()) {
       iPort = CheckedInt16(ResolvePort(args.sPort));
     }
     pSession = std::make_unique<CHostSession>(args.host, ctx, args.sWifi);
   } catch (const CAutomationError& err) {
     ctx.err << "ksv940 connect: " << err.Description() << "\n";
     return ecxUsage;
+  } catch (const std::system_error& err) {
+    ctx.err << "ksv940 connect: the simulated analyzer cannot start: " << err.what() << "\n";
+    return ecxFailure;
   }
   CKsvVti& vti = pSession->Vti();
   size_t nBoxes = pSession->MessageBoxesShown();
@@ -65,6 +76,8 @@ CRegisterCommand gRegisterConnect("connect", [](CLI::App& app, SCommandContext& 
   AddPortOption(*pLink, pArgs->sPort);
   pLink->add_option("--wifi", pArgs->sWifi, "a serial-to-network bridge at HOST:PORT")
       ->type_name("HOST:PORT");
+  pLink->add_flag("--simulate", pArgs->fSimulate,
+                  "connect to a simulated analyzer run inside this command");
   pLink->require_option(1);
   pArgs->host.AddTo(*pConnect);
   pConnect->callback([pArgs, &ctx] { ctx.iExitCode = RunConnect(*pArgs, ctx); });

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
 #include <sstream>
 
 #include "app/CCommandRegistry.h"
 #include "platform/CSimulatedLine.h"
 #include "platform/CSimulatedPorts.h"
 #include "sim/CSimInstrument.h"
+#include "testing/CTempDir.h"
 #include "testing/CTestContext.h"
 
 namespace ksv940 {
@@ -118,6 +123,26 @@ TEST(CmdConnect, BadUsageSaysWhatIsWrong) {
     EXPECT_FALSE(run.sErr.empty());
     EXPECT_EQ(run.sOut, "");
   }
+}
+
+// The built command with its own simulated analyzer on a pseudo-terminal, in real time.
+TEST(CmdConnectEndToEnd, ConnectsToTheSimulatedAnalyzerAndEndsRemoteOperation) {
+  test::CTempDir dir;
+  std::string sCommand = std::string(KSV940_BINARY) +
+                         " connect --simulate --operator auto --trace " + dir.PathOf("trace") +
+                         " >" + dir.PathOf("out") + " 2>&1";
+  int iStatus = std::system(sCommand.c_str());
+  std::stringstream out;
+  std::stringstream trace;
+  out << std::ifstream(dir.PathOf("out")).rdbuf();
+  trace << std::ifstream(dir.PathOf("trace")).rdbuf();
+  ASSERT_TRUE(WIFEXITED(iStatus));
+  EXPECT_EQ(WEXITSTATUS(iStatus), 0);
+  EXPECT_EQ(out.str(), "Model: KSV 940\nSerial: K9400123\nFirmware: 1.20\n");
+  EXPECT_NE(trace.str().find("Send Data    ::remote\t\nRecieved Data ::*\r\n\t\n"),
+            std::string::npos)
+      << trace.str();
+  EXPECT_NE(trace.str().find("Send Data    ::local\t\n"), std::string::npos) << trace.str();
 }
 
 }  // namespace
