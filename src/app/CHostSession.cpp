@@ -1,6 +1,8 @@
 #include "app/CHostSession.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdlib>
+#include <iostream>
 
 #include "app/COperatorOption.h"
 #include "app/MCommandText.h"
@@ -9,6 +11,7 @@
 #include "model/GDeclares.h"
 #include "platform/CClassRegistry.h"
 #include "platform/CFileTraceSink.h"
+#include "platform/CStopSignal.h"
 #include "platform/IFormView.h"
 #include "plugin/CKsvVti.h"
 #include "plugin/MComponent.h"
@@ -65,10 +68,20 @@ CHostSession::CHostSession(const SHostOptions& options, SCommandContext& ctx,
   DllRegisterServer();
   mpVti = std::dynamic_pointer_cast<CKsvVti>(pRegistry->CreateObject("OrvexKSV940vti.CKsvVti"));
   options.settings.ApplyTo(*mpVti->testOptions());
+  mpStop = std::make_unique<CStopSignal>([this] {
+    if (mfInterrupted) {
+      // Asked twice: the operator wants out now, whatever is waiting.
+      std::cerr << "ksv940: interrupted\n";
+      std::_Exit(130);
+    }
+    mfInterrupted = true;
+    mpVti->Abort();
+  });
 }
 
 CHostSession::~CHostSession() {
   // The plug-in object goes first, while the services it was made with are still in place.
+  mpStop.reset();
   mpVti.reset();
 }
 

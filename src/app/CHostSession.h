@@ -16,6 +16,7 @@ namespace ksv940 {
 
 class CKsvVti;
 class CCountingMessageBox;
+class CStopSignal;
 
 /// The options every command that drives the plug-in takes: --operator, --trace FILE and
 /// --set NAME=VALUE.
@@ -31,7 +32,9 @@ struct SHostOptions {
 /// What such a command sets up, as the host does: the operator's view of dialogs and message
 /// boxes, the trace, the class registry with the component and its wireless connector (talking to
 /// a bridge at sWifiAddress when one is given), and the plug-in object, created by its ProgID,
-/// with the command's test options. Everything lasts as long as the session.
+/// with the command's test options. Everything lasts as long as the session. An interrupt (Ctrl-C)
+/// or termination request aborts the running operation as the host's Abort does; a second one
+/// ends the process at once.
 class CHostSession {
  public:
   /// Raises an automation error that says what is wrong with the options (an unreadable trace
@@ -55,6 +58,8 @@ class CHostSession {
   std::shared_ptr<CCountingMessageBox> mpBoxes;
   CTestGuideWindow mTestGuide;
   std::shared_ptr<CKsvVti> mpVti;
+  std::unique_ptr<CStopSignal> mpStop;
+  bool mfInterrupted = false;
 };
 
 }  // namespace ksv940

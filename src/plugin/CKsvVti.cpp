@@ -214,6 +214,10 @@ void CKsvVti::CheckAbort() const {
 
 void CKsvVti::FailInitRemote() {
   CAutomationError errFailure = CAutomationError::FromCurrentException();
+  if (mFlags.mfAbort && errFailure.Number() != errVTI_UserAbort) {
+    // Whatever the interrupted exchange ended in, the attempt ended because it was aborted.
+    errFailure = CAutomationError(errVTI_UserAbort, kSource, {});
+  }
   CChannel& channel = mLink.Channel();
   if (channel.State() != evsClosed) {
     // Each step on its own: a failing one must not keep the port from being closed.

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 
 #include <sys/wait.h>
@@ -24,9 +25,13 @@ struct SRun {
 };
 
 // ksv940 connect in this process, on virtual time, with a simulated analyzer on port 5.
-SRun Connect(const CSimScenario& scenario, std::vector<std::string> vArgs, std::string* psSent) {
+SRun Connect(const CSimScenario& scenario, std::vector<std::string> vArgs, std::string* psSent,
+             int64_t lInterruptAtUs = -1) {
   unsetenv("KSV940_WIFI");
   test::CTestContext ctx;
+  if (lInterruptAtUs >= 0) {
+    ctx.Pump().AddTimer(lInterruptAtUs, 0, [] { raise(SIGINT); });
+  }
   auto pLine = std::make_shared<CSimulatedLine>();
   CSimInstrument sim(scenario);
   sim.Attach(*pLine);
@@ -106,6 +111,18 @@ TEST(CmdConnect, TestOptionsReachThePlugIn) {
               {"--port", "5", "--operator", "auto", "--set", "PolaritySwitchingDelay=4"}, &sSent);
   EXPECT_EQ(run.iExit, 0);
   EXPECT_NE(sSent.find("rptime=4\r\n"), std::string::npos);
+}
+
+TEST(CmdConnect, CtrlCAbortsTheConnectionAttempt) {
+  std::string sSent;
+  SRun run = Connect(CSimScenario::Parse("on stat every silent"),
+                     {"--port", "5", "--operator", "auto"}, &sSent, 500'000);
+  EXPECT_EQ(run.iExit, ecxUserAbort);
+  EXPECT_EQ(run.sErr, "ksv940: stopped by the operator\n");
+  EXPECT_EQ(run.sOut, "");
+  // The attempt ends with its failure path: the status request that got no reply set the
+  // channel's latch, so "local" is not sent; the port is closed.
+  EXPECT_EQ(sSent, "\x1b\r\nstat\r\nstat\r\nstat\r\n");
 }
 
 TEST(CmdConnect, BadUsageSaysWhatIsWrong) {
