@@ -10,10 +10,10 @@
 #include "app/CCommandRegistry.h"
 #include "platform/CContext.h"
 #include "platform/CMessagePump.h"
+#include "platform/CStopSignal.h"
 #include "sim/CSimInstrument.h"
 #include "sim/CSimPty.h"
 #include "sim/CSimScenario.h"
-#include "sim/CSimStopSignal.h"
 #include "sim/CSimTcpListener.h"
 
 namespace ksv940 {
@@ -96,7 +96,7 @@ int Serve(const SSimOptions& options, SCommandContext& ctx) {
   }
   try {
     // Stop requests are caught before the address is printed: a client may send one at once.
-    CSimStopSignal stop;
+    CStopSignal stop;
     std::unique_ptr<CSimTcpListener> pTcp;
     std::unique_ptr<CSimPty> pPty;
     std::string sWhere;

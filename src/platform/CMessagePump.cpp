@@ -46,7 +46,13 @@ void CMessagePump::RemoveTimer(Id id) {
 
 CMessagePump::Id CMessagePump::WatchReadable(int iFd, Callback fnReadable) {
   Id id = mNextId++;
-  mWatches.emplace(id, SWatch{iFd, std::make_shared<Callback>(std::move(fnReadable))});
+  mWatches.emplace(id, SWatch{iFd, POLLIN, std::make_shared<Callback>(std::move(fnReadable))});
+  return id;
+}
+
+CMessagePump::Id CMessagePump::WatchWritable(int iFd, Callback fnWritable) {
+  Id id = mNextId++;
+  mWatches.emplace(id, SWatch{iFd, POLLOUT, std::make_shared<Callback>(std::move(fnWritable))});
   return id;
 }
 
@@ -118,7 +124,7 @@ bool CMessagePump::PollDescriptors(int64_t lTimeoutUs) {
     ids.push_back(0);
   }
   for (const auto& [id, watch] : mWatches) {
-    fds.push_back(pollfd{watch.iFd, POLLIN, 0});
+    fds.push_back(pollfd{watch.iFd, watch.nEvents, 0});
     ids.push_back(id);
   }
   timespec timeout{};
@@ -147,8 +153,8 @@ bool CMessagePump::PollDescriptors(int64_t lTimeoutUs) {
     if (it == mWatches.end()) {
       continue;  // unwatched by an earlier handler of this turn
     }
-    std::shared_ptr<Callback> pReadable = it->second.pReadable;
-    (*pReadable)();
+    std::shared_ptr<Callback> pReady = it->second.pReady;
+    (*pReady)();
     fRan = true;
   }
   return fRan;

@@ -43,6 +43,9 @@ class CMessagePump {
   /// Calls fnReadable from ProcessMessages whenever iFd is readable (level-triggered: the handler
   /// must consume what is waiting, or the pump will call it again at once).
   Id WatchReadable(int iFd, Callback fnReadable);
+  /// Calls fnWritable from ProcessMessages whenever iFd can be written to (a connection that has
+  /// been made); level-triggered like WatchReadable.
+  Id WatchWritable(int iFd, Callback fnWritable);
   void Unwatch(Id id);
 
   /// Queues a task to run from ProcessMessages. The only member that may be called from any
@@ -69,7 +72,8 @@ class CMessagePump {
   };
   struct SWatch {
     int iFd;
-    std::shared_ptr<Callback> pReadable;
+    short nEvents;
+    std::shared_ptr<Callback> pReady;
   };
 
   bool RunPosted();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "link/IWifiConnector.h"
+
 #include "host/IOrvexMtiData.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestResult.h"
@@ -35,12 +37,16 @@ TEST_F(MComponentTest, TheTypeLibrarysClassesAreRegisteredWithTheirIdentities) {
     bool fCreatable;
   };
   const Row rows[] = {
+      {"CKsvVti", "3407950b-0137-4f81-b129-e0cf619ff7e3", "3fc9ef91-1a7b-4b46-9430-cfb21aaca97a",
+       true},
       {"CKsvSafetyTest", "dffb18ba-aa95-4ff8-848e-7ede3daff81b",
        "2d1cfbeb-2f1b-4fb4-adbb-73460ae3e1ba", true},
       {"CKsvTestOptions", "017717e8-6433-4926-8f48-7cc79d94e5a5",
        "942e8536-3aae-4275-a3c1-686181e6bfb3", false},
       {"CKsvTestResult", "a1420244-86c1-4c8c-b154-beb0fba5ddf4",
        "a2ac4269-c466-4f29-a44e-576ef013fbcc", false},
+      {"CKsvMlcQuery", "a90e5f20-2091-47a9-bd61-582dc8284429",
+       "2f64eea1-7540-43c4-84b4-a58a51197901", true},
       {"GDeclares", "a3778cb4-11db-47dc-beb3-de0945ee0773", "6f294006-11c8-45bd-9146-682d8b6c5327",
        false},
   };
@@ -54,7 +60,9 @@ TEST_F(MComponentTest, TheTypeLibrarysClassesAreRegisteredWithTheirIdentities) {
     EXPECT_EQ(pClass->fCreatable, row.fCreatable);
     EXPECT_EQ(pClass->sServer, "OrvexKSV940vti");
   }
-  EXPECT_EQ(mpRegistry->Registrations().size(), std::size(rows) + 1);  // and the host's MtiData
+  // and the host's MtiData and the wireless connector the component ships with
+  EXPECT_EQ(mpRegistry->Registrations().size(), std::size(rows) + 2);
+  EXPECT_NE(mpRegistry->FindByClassId(IWifiConnector::kClassId), nullptr);
 }
 
 TEST_F(MComponentTest, TheHostCreatesWhatItMayAndIsRefusedTheRest) {
@@ -69,10 +77,11 @@ TEST_F(MComponentTest, TheHostCreatesWhatItMayAndIsRefusedTheRest) {
       {false, "dffb18ba-aa95-4ff8-848e-7ede3daff81b", "CKsvSafetyTest"},
       {false, "{DFFB18BA-AA95-4FF8-848E-7EDE3DAFF81B}", "CKsvSafetyTest"},
       {false, IOrvexMtiData::kClassId, "MtiData"},
+      {true, "OrvexKSV940vti.CKsvMlcQuery", "CKsvMlcQuery"},
       {true, "OrvexKSV940vti.CKsvTestOptions", nullptr},
       {false, "a1420244-86c1-4c8c-b154-beb0fba5ddf4", nullptr},
       {true, "OrvexKSV940vti.GDeclares", nullptr},
-      {true, "OrvexKSV940vti.CKsvVti", nullptr},
+      {true, "OrvexKSV940vti.CKsvVti", "CKsvVti"},
       {true, "", nullptr},
       {false, "dffb18ba-aa95-4ff8-848e-7ede3daff81c", nullptr},
   };

@@ -6,16 +6,18 @@
 #include <system_error>
 
 #include "platform/CContext.h"
-#include "sim/CSimStopSignal.h"
+#include "platform/CStopSignal.h"
 
 namespace ksv940 {
 
-struct CSimStopSignal::SMask {
+struct CStopSignal::SMask {
   sigset_t set;
 };
 
-CSimStopSignal::CSimStopSignal()
-    : mpPump(CContext::Share<CMessagePump>()), mpOldMask(std::make_unique<SMask>()) {
+CStopSignal::CStopSignal(std::function<void()> fnOnSignal)
+    : mpPump(CContext::Share<CMessagePump>()),
+      mpOldMask(std::make_unique<SMask>()),
+      mfnOnSignal(std::move(fnOnSignal)) {
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
   sigaddset(&stopSignals, SIGINT);
@@ -32,11 +34,14 @@ CSimStopSignal::CSimStopSignal()
     signalfd_siginfo info{};
     while (read(miFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
       miSignal = static_cast<int>(info.ssi_signo);
+      if (mfnOnSignal) {
+        mfnOnSignal();
+      }
     }
   });
 }
 
-CSimStopSignal::~CSimStopSignal() {
+CStopSignal::~CStopSignal() {
   mpPump->Unwatch(mWatch);
   close(miFd);
   pthread_sigmask(SIG_SETMASK, &mpOldMask->set, nullptr);

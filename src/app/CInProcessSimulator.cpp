@@ -1,0 +1,25 @@
+#include "app/CInProcessSimulator.h"
+
+#include "platform/CContext.h"
+#include "platform/CPortMap.h"
+#include "sim/CSimInstrument.h"
+#include "sim/CSimPty.h"
+
+namespace ksv940 {
+
+CInProcessSimulator::CInProcessSimulator(CSimScenario scenario)
+    : mpInstrument(std::make_unique<CSimInstrument>(std::move(scenario))),
+      mpPty(std::make_unique<CSimPty>(*mpInstrument)),
+      mlPort(CContext::Get<CPortMap>().Register(mpPty->DevicePath())) {}
+
+CInProcessSimulator::~CInProcessSimulator() {
+  // The terminal goes first: it hands characters to the instrument.
+  mpPty.reset();
+  mpInstrument.reset();
+}
+
+const std::string& CInProcessSimulator::DevicePath() const {
+  return mpPty->DevicePath();
+}
+
+}  // namespace ksv940

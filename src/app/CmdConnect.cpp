@@ -1,0 +1,87 @@
+// ksv940 connect: connects to an analyzer as the host does, shows what it is, and ends remote
+// operation again.
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "app/CCommandRegistry.h"
+#include "app/CHostSession.h"
+#include "app/CInProcessSimulator.h"
+#include "app/MCommandText.h"
+#include "app/MPortOption.h"
+#include "host/IOrvexMtiData.h"
+#include "model/GDeclares.h"
+#include "platform/MRuntime.h"
+#include "plugin/CKsvVti.h"
+#include "sim/CSimScenario.h"
+
+namespace ksv940 {
+namespace {
+
+struct SConnectArgs {
+  std::string sPort;
+  std::string sWifi;
+  bool fSimulate = false;
+  SHostOptions host;
+};
+
+int RunConnect(const SConnectArgs& args, SCommandContext& ctx) {
+  int16_t iPort = -1;
+  std::optional<CInProcessSimulator> simulator;
+  std::unique_ptr<CHostSession> pSession;
+  try {
+    if (args.fSimulate) {
+      simulator.emplace(CSimScenario());
+      iPort = CheckedInt16(simulator->Port());
+    } else if (!args.sPort.empty()) {
+      iPort = CheckedInt16(ResolvePort(args.sPort));
+    }
+    pSession = std::make_unique<CHostSession>(args.host, ctx, args.sWifi);
+  } catch (const CAutomationError& err) {
+    ctx.err << "ksv940 connect: " << err.Description() << "\n";
+    return ecxUsage;
+  } catch (const std::system_error& err) {
+    ctx.err << "ksv940 connect: the simulated analyzer cannot start: " << err.what() << "\n";
+    return ecxFailure;
+  }
+  CKsvVti& vti = pSession->Vti();
+  size_t nBoxes = pSession->MessageBoxesShown();
+  try {
+    vti.InitRemote(iPort);
+  } catch (...) {
+    return pSession->ExitFor(std::current_exception(), nBoxes, ctx);
+  }
+  if (vti.State() == evsClosed) {
+    ctx.err << "ksv940 connect: the wireless connector found no instrument\n";
+    return ecxNoInstrument;
+  }
+  ctx.out << "Model: " << EscapeReply(vti.MtiData()->Model()) << "\n"
+          << "Serial: " << EscapeReply(vti.MtiData()->SerialNumber()) << "\n"
+          << "Firmware: " << EscapeReply(vti.MtiData()->FirmwareVersion()) << "\n"
+          << std::flush;
+  vti.EndRemote(&pSession->TestGuide());
+  return ecxOk;
+}
+
+CRegisterCommand gRegisterConnect("connect", [](CLI::App& app, SCommandContext& ctx) {
+  auto pArgs = std::make_shared<SConnectArgs>();
+  CLI::App* pConnect = app.add_subcommand(
+      "connect",
+      "Connect to the analyzer as the host does (remote operation, identity, firmware check), "
+      "print its model, serial number and firmware, and end remote operation");
+  // Exactly one way to the analyzer.
+  CLI::Option_group* pLink = pConnect->add_option_group("link", "how the analyzer is reached");
+  AddPortOption(*pLink, pArgs->sPort);
+  pLink->add_option("--wifi", pArgs->sWifi, "a serial-to-network bridge at HOST:PORT")
+      ->type_name("HOST:PORT");
+  pLink->add_flag("--simulate", pArgs->fSimulate,
+                  "connect to a simulated analyzer run inside this command");
+  pLink->require_option(1);
+  pArgs->host.AddTo(*pConnect);
+  pConnect->callback([pArgs, &ctx] { ctx.iExitCode = RunConnect(*pArgs, ctx); });
+});
+
+}  // namespace
+}  // namespace ksv940

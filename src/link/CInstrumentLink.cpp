@@ -1,0 +1,15 @@
+#include "link/CInstrumentLink.h"
+
+namespace ksv940 {
+
+CInstrumentLink::CInstrumentLink(std::shared_ptr<IWifiConnector> pWifi)
+    : mpWifi(std::move(pWifi)) {}
+
+std::string CInstrumentLink::Exchange(const std::string& sCommand, bool fParse, int16_t iWaitMs) {
+  if (mfWireless) {
+    return mpWifi->SendCommand(sCommand, iWaitMs);
+  }
+  return mChannel.TransmitCmd(sCommand, "\r\n", fParse, 3);
+}
+
+}  // namespace ksv940

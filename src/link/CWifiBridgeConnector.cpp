@@ -1,0 +1,301 @@
+#include "link/CWifiBridgeConnector.h"
+
+#include <fcntl.h>
+#include <glob.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "model/GDeclares.h"
+#include "platform/CClassRegistry.h"
+#include "platform/CContext.h"
+#include "support/MError.h"
+
+namespace ksv940 {
+
+namespace {
+
+std::string Escaped(const std::string& sData) {
+  static const char* kHex = "0123456789ABCDEF";
+  std::string sOut;
+  for (unsigned char c : sData) {
+    if (c == '\r') {
+      sOut += "\\r";
+    } else if (c == '\n') {
+      sOut += "\\n";
+    } else if (c == 27) {
+      sOut += "\\e";
+    } else if (c < 32 || c >= 127) {
+      sOut += "\\x";
+      sOut.push_back(kHex[c >> 4]);
+      sOut.push_back(kHex[c & 15]);
+    } else {
+      sOut.push_back(static_cast<char>(c));
+    }
+  }
+  return sOut;
+}
+
+}  // namespace
+
+CWifiBridgeConnector::CWifiBridgeConnector(std::string sAddress, int32_t lReplyFloorMs)
+    : msAddress(std::move(sAddress)),
+      mlReplyFloorMs(lReplyFloorMs),
+      mpPump(CContext::Share<CMessagePump>()) {
+  if (msAddress.empty()) {
+    if (const char* szAddress = std::getenv("KSV940_WIFI"); szAddress != nullptr) {
+      msAddress = szAddress;
+    }
+  }
+}
+
+CWifiBridgeConnector::~CWifiBridgeConnector() {
+  Disconnect();
+}
+
+void CWifiBridgeConnector::RegisterClass(CClassRegistry& registry) {
+  SClassRegistration registration;
+  registration.sClassName = "WifiConnector";
+  registration.sClassId = kClassId;
+  registration.sServer = kWifiErrorSource;
+  registration.fCreatable = true;
+  registration.fnServer = [](const std::string&) -> std::shared_ptr<IAutomationObject> {
+    return std::make_shared<CWifiBridgeConnector>();
+  };
+  registry.Register(std::move(registration));
+}
+
+void CWifiBridgeConnector::SetLogPath(const std::string& sPath) {
+  msLogPath = sPath;
+  mLog.close();
+}
+
+void CWifiBridgeConnector::SetMonitorData(bool fMonitor) {
+  mfMonitor = fMonitor;
+}
+
+bool CWifiBridgeConnector::isWireless() {
+  return !msAddress.empty();
+}
+
+bool CWifiBridgeConnector::ScanUSBPorts(const std::string& /*sModel*/) {
+  // A USB serial adapter shows up under /dev/serial/by-id, or as ttyUSB/ttyACM without udev.
+  for (const char* szPattern : {"/dev/serial/by-id/*", "/dev/ttyUSB*", "/dev/ttyACM*"}) {
+    glob_t found{};
+    bool fAny = glob(szPattern, 0, nullptr, &found) == 0 && found.gl_pathc > 0;
+    globfree(&found);
+    if (fAny) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool CWifiBridgeConnector::ConnectWireless() {
+  Disconnect();
+  size_t nColon = msAddress.rfind(':');
+  if (nColon == std::string::npos || nColon == 0 || nColon + 1 == msAddress.size()) {
+    return false;
+  }
+  std::string sHost = msAddress.substr(0, nColon);
+  std::string sPort = msAddress.substr(nColon + 1);
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* pResults = nullptr;
+  if (getaddrinfo(sHost.c_str(), sPort.c_str(), &hints, &pResults) != 0) {
+    return false;
+  }
+  int64_t lDeadlineUs = mpPump->Clock().NowUs() + kConnectTimeoutMs * 1000LL;
+  for (addrinfo* pAddress = pResults; pAddress != nullptr && miSocket < 0;
+       pAddress = pAddress->ai_next) {
+    int iSocket = socket(pAddress->ai_family, pAddress->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                         pAddress->ai_protocol);
+    if (iSocket < 0) {
+      continue;
+    }
+    if (connect(iSocket, pAddress->ai_addr, pAddress->ai_addrlen) != 0 && errno != EINPROGRESS) {
+      close(iSocket);
+      continue;
+    }
+    // The connection is made when the socket becomes writable; the pump keeps serving meanwhile.
+    bool fWritable = false;
+    CMessagePump::Id writable = mpPump->WatchWritable(iSocket, [&] { fWritable = true; });
+    WaitUntil(lDeadlineUs, [&] { return fWritable; });
+    mpPump->Unwatch(writable);
+    int iError = 0;
+    socklen_t nLength = sizeof iError;
+    if (!fWritable || getsockopt(iSocket, SOL_SOCKET, SO_ERROR, &iError, &nLength) != 0 ||
+        iError != 0) {
+      close(iSocket);
+      continue;
+    }
+    int iOne = 1;
+    setsockopt(iSocket, IPPROTO_TCP, TCP_NODELAY, &iOne, sizeof iOne);
+    miSocket = iSocket;
+  }
+  freeaddrinfo(pResults);
+  if (miSocket < 0) {
+    return false;
+  }
+  mfPeerClosed = false;
+  msReceived.clear();
+  mWatch = mpPump->WatchReadable(miSocket, [this] { OnReadable(); });
+  Log("connected", msAddress);
+  return true;
+}
+
+bool CWifiBridgeConnector::ScanPort(const std::string& sQuery, const std::string& sModel,
+                                    int16_t /*i1*/, int16_t /*i2*/, int16_t /*i3*/, int16_t /*i4*/,
+                                    int16_t /*i5*/) {
+  if (miSocket < 0) {
+    return false;
+  }
+  // The analyzer's command set is lower case; the query may be named in capitals.
+  std::string sCommand = sQuery;
+  for (char& c : sCommand) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  try {
+    std::string sReply =
+        SendCommand(sCommand, static_cast<int16_t>(std::min<int32_t>(mlReplyFloorMs, 32767)));
+    return sReply.compare(0, sModel.size(), sModel) == 0;
+  } catch (const CAutomationError&) {
+    return false;
+  }
+}
+
+std::string CWifiBridgeConnector::SendCommand(const std::string& sCommand,
+                                              std::optional<int16_t> iWaitMs) {
+  if (miSocket < 0 || mfPeerClosed) {
+    Fail("The wireless bridge is not connected.");
+  }
+  // The reply must belong to this command: what came before it is dropped.
+  if (!msReceived.empty()) {
+    Log("dropped", msReceived);
+    msReceived.clear();
+  }
+  std::string sLine = sCommand + "\r\n";
+  Log(">", sLine);
+  size_t nSent = 0;
+  while (nSent < sLine.size()) {
+    ssize_t nWritten = send(miSocket, sLine.data() + nSent, sLine.size() - nSent, MSG_NOSIGNAL);
+    if (nWritten > 0) {
+      nSent += static_cast<size_t>(nWritten);
+    } else if (nWritten < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      mpPump->ProcessMessages();
+    } else if (nWritten < 0 && errno != EINTR) {
+      Fail(std::string("The wireless bridge refused the command: ") + std::strerror(errno));
+    }
+  }
+  if (!iWaitMs.has_value()) {
+    return {};
+  }
+  int32_t lWaitMs = std::max<int32_t>(*iWaitMs, mlReplyFloorMs);
+  WaitUntil(mpPump->Clock().NowUs() + lWaitMs * 1000LL,
+            [this] { return msReceived.find("\r\n") != std::string::npos || mfPeerClosed; });
+  size_t nEnd = msReceived.find("\r\n");
+  if (nEnd == std::string::npos) {
+    if (mfPeerClosed) {
+      Fail("The wireless bridge closed the connection.");
+    }
+    return {};
+  }
+  std::string sReplyLine = msReceived.substr(0, nEnd + 2);
+  msReceived.erase(0, nEnd + 2);
+  Log("<", sReplyLine);
+  return ReplyOf(sReplyLine);
+}
+
+std::string CWifiBridgeConnector::FlushData(int16_t iWaitMs) {
+  if (iWaitMs > 0) {
+    WaitUntil(mpPump->Clock().NowUs() + iWaitMs * 1000LL, [] { return false; });
+  }
+  std::string sData;
+  sData.swap(msReceived);
+  if (sData.empty()) {
+    return {};
+  }
+  Log("<", sData);
+  return NewestOutputOf(sData);
+}
+
+std::string CWifiBridgeConnector::ReplyOf(const std::string& sLine) {
+  // Handed over as the serial channel hands a reply over, so the plug-in reads both links alike.
+  if (sLine == "*\r\n") {
+    return sLine;
+  }
+  return sLine.substr(0, sLine.find("\r\n"));
+}
+
+std::string CWifiBridgeConnector::NewestOutputOf(const std::string& sData) {
+  // A stream of readings leaves several lines: the newest one is the instrument's output.
+  size_t nLastEnd = sData.rfind("\r\n");
+  if (nLastEnd == std::string::npos) {
+    return sData;
+  }
+  std::string sLines = sData.substr(0, nLastEnd);
+  size_t nPrevious = sLines.rfind("\r\n");
+  return nPrevious == std::string::npos ? sLines : sLines.substr(nPrevious + 2);
+}
+
+void CWifiBridgeConnector::Disconnect() {
+  if (mWatch != 0) {
+    mpPump->Unwatch(mWatch);
+    mWatch = 0;
+  }
+  if (miSocket >= 0) {
+    close(miSocket);
+    miSocket = -1;
+  }
+}
+
+void CWifiBridgeConnector::OnReadable() {
+  char buffer[4096];
+  ssize_t nRead = recv(miSocket, buffer, sizeof buffer, 0);
+  if (nRead > 0) {
+    msReceived.append(buffer, static_cast<size_t>(nRead));
+  } else if (nRead == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+    // The bridge went away: stop watching, or the pump would be told again and again.
+    mfPeerClosed = true;
+    mpPump->Unwatch(mWatch);
+    mWatch = 0;
+    Log("closed", {});
+  }
+}
+
+void CWifiBridgeConnector::WaitUntil(int64_t lDeadlineUs, const std::function<bool()>& fnDone) {
+  bool fTimedOut = false;
+  CMessagePump::Id timer = mpPump->AddTimer(lDeadlineUs, 0, [&] { fTimedOut = true; });
+  while (!fnDone() && !fTimedOut) {
+    mpPump->ProcessMessages();
+  }
+  mpPump->RemoveTimer(timer);
+}
+
+void CWifiBridgeConnector::Fail(const std::string& sWhat) {
+  Log("error", sWhat);
+  throw CAutomationError(errVTI_Error, kWifiErrorSource, sWhat);
+}
+
+void CWifiBridgeConnector::Log(const char* szDirection, const std::string& sData) {
+  if (!mfMonitor || msLogPath.empty()) {
+    return;
+  }
+  if (!mLog.is_open()) {
+    mLog.open(msLogPath, std::ios::app);
+  }
+  if (mLog) {
+    mLog << mpPump->Clock().NowMs() << "\t" << szDirection << "\t" << Escaped(sData) << "\n";
+    mLog.flush();
+  }
+}
+
+}  // namespace ksv940

@@ -1,0 +1,155 @@
+#include "model/CMeasurementReader.h"
+
+#include "dialogs/FStopOnPC.h"
+#include "host/IOrvexMtiData.h"
+#include "link/CInstrumentLink.h"
+#include "model/CAbortFlags.h"
+#include "model/CKsvTestOptions.h"
+#include "model/CKsvTestResult.h"
+#include "model/GDeclares.h"
+#include "platform/CClassRegistry.h"
+#include "platform/CContext.h"
+#include "platform/MRuntime.h"
+#include "support/MError.h"
+
+namespace ksv940 {
+
+namespace {
+
+const std::string kEscape(1, '\x1b');
+constexpr int kTries = 3;
+
+}  // namespace
+
+CMeasurementReader::CMeasurementReader(CInstrumentLink& link, const CKsvTestOptions& options,
+                                       CAbortFlags& flags, std::function<void()> fnAbort)
+    : mLink(link), mOptions(options), mFlags(flags), mfnAbort(std::move(fnAbort)) {}
+
+void CMeasurementReader::ReadValue(const std::string& sCommand, IWindow* frmOwner,
+                                   CKsvTestResult& result) {
+  const bool fWireless = mLink.Wireless();
+  int iTry = 0;
+  int iBadReply = 0;
+  std::string sReply;
+  for (;;) {
+    if (fWireless) {
+      sReply = mLink.Wifi().SendCommand(sCommand, 100);
+      // Zeroing takes longer than the command's own wait; its result follows later.
+      if (sCommand.find("zero") != std::string::npos) {
+        sReply = mLink.Wifi().FlushData(200);
+      }
+    } else {
+      sReply = mLink.Channel().TransmitCmd(sCommand, "\r\n", true, 3);
+    }
+
+    bool fLeave = false;
+    bool fAskOperator = false;
+    if (sReply == "!22") {
+      // The instrument is not ready yet: give it a second and try again.
+      if (!fWireless) {
+        mLink.Channel().Wait(1000);
+      }
+      ++iTry;
+    } else if (sReply == "!32") {
+      if (sCommand == "zero") {
+        iTry = kTries;
+      } else {
+        fAskOperator = true;
+      }
+    } else if (sCommand != "mread") {
+      fLeave = true;
+    } else {
+      sReply = ReadStream(sCommand);
+      if (sReply == "!37") {
+        if (!fWireless) {
+          mLink.Channel().Wait(1000);
+        }
+        if (++iBadReply >= kTries) {
+          RaiseError(errVTI_InvalidReply, "CKsvVti", {}, {sReply});
+        }
+      } else if (sReply == "!21") {
+        if (fWireless) {
+          mLink.Wifi().FlushData(200);
+          fLeave = true;
+        } else {
+          // Over range: stop the stream, let the instrument settle and measure again.
+          mLink.Channel().TransmitCmd(kEscape, "\r\n", false, 3);
+          mLink.Channel().Wait(500);
+          fLeave = ++iBadReply > 2;
+        }
+      } else {
+        StopStream();
+        if (sReply == "!32") {
+          fAskOperator = true;
+        } else {
+          fLeave = true;
+        }
+      }
+    }
+    if (fLeave) {
+      break;
+    }
+    if (fAskOperator) {
+      FStopOnPC frmStop;
+      frmStop.Control("cmdSkip").SetVisible(true);
+      frmStop.ShowNoResistance(frmOwner);
+      if (frmStop.Cancel()) {
+        mfnAbort();
+      } else if (frmStop.SkipScreen()) {
+        break;
+      }
+    }
+    if (!(iTry < kTries && !mFlags.mfAbort)) {
+      break;
+    }
+  }
+  if (!mFlags.mfAbort) {
+    result.SetReading(sReply, mOptions.measType(), sCommand);
+  }
+}
+
+std::string CMeasurementReader::ReadStream(const std::string& sCommand) {
+  if (!mLink.Wireless()) {
+    return mLink.Channel().ReceiveOneFromMany(2);
+  }
+  std::string sReply = mLink.Wifi().FlushData(300);
+  if (sReply.empty()) {
+    // Nothing streamed yet: ask once more and give the stream a second.
+    mLink.Wifi().SendCommand(sCommand, 100);
+    sReply = mLink.Wifi().FlushData(1000);
+  }
+  return sReply;
+}
+
+void CMeasurementReader::StopStream() {
+  if (mLink.Wireless()) {
+    mLink.Wifi().FlushData(100);
+  } else {
+    mLink.Channel().TransmitCmd(kEscape, "\r\n", false, 3);
+  }
+}
+
+std::shared_ptr<IOrvexMtiData> CMeasurementReader::ReadIdentity() {
+  std::string sIdent = mLink.Exchange("ident", true, 30);
+  if (sIdent.compare(0, 7, "KSV 940") != 0) {
+    RaiseError(errVTI_InvalidReply, "CKsvVti", {}, {sIdent});
+  }
+  size_t nComma = sIdent.find(',');
+  if (nComma == std::string::npos) {
+    RaiseRuntimeError(erSubscript);
+  }
+  std::string sModel = sIdent.substr(0, nComma);
+  std::string sFirmware = sIdent.substr(nComma + 1, sIdent.find(',', nComma + 1) - nComma - 1);
+  std::string sSerial = mLink.Exchange("sn", true, 30);
+
+  auto pMtiData = std::dynamic_pointer_cast<IOrvexMtiData>(
+      CContext::Get<CClassRegistry>().CreateInstance(IOrvexMtiData::kClassId));
+  if (!pMtiData) {
+    RaiseRuntimeError(erTypeMismatch);
+  }
+  pMtiData->SetInstrumentType("KSV940", 0);
+  pMtiData->SetIdentity(sModel, sSerial, sFirmware);
+  return pMtiData;
+}
+
+}  // namespace ksv940

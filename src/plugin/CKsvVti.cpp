@@ -1,0 +1,583 @@
+#include "plugin/CKsvVti.h"
+
+#include <array>
+
+#include "host/ILanguageService.h"
+#include "host/IMtiPortLookup.h"
+#include "host/IOrvexMtiData.h"
+#include "link/IWifiConnector.h"
+#include "model/CKsvSafetyTest.h"
+#include "model/CKsvTestOptions.h"
+#include "model/CKsvTestResult.h"
+#include "model/CMicroSequence.h"
+#include "model/GDeclares.h"
+#include "model/MCommandHelpers.h"
+#include "platform/CClassRegistry.h"
+#include "platform/CContext.h"
+#include "platform/CMessagePump.h"
+#include "platform/IMessageBox.h"
+#include "platform/MRuntime.h"
+#include "support/MError.h"
+
+namespace ksv940 {
+
+namespace {
+
+constexpr const char* kSource = "CKsvVti";
+constexpr const char* kCrLf = "\r\n";
+const std::string kEscape(1, '\x1b');
+constexpr const char* kWifiLogFile = "KSV940Log_WIFI_Connector.txt";
+constexpr double kLowestFirmware = 1.17;
+
+std::shared_ptr<IWifiConnector> CreateWifiConnector() {
+  auto pWifi = std::dynamic_pointer_cast<IWifiConnector>(
+      CContext::Get<CClassRegistry>().CreateInstance(IWifiConnector::kClassId));
+  if (!pWifi) {
+    RaiseRuntimeError(erCannotCreateObject);
+  }
+  return pWifi;
+}
+
+bool StartsWith(const std::string& sText, const char* szPrefix) {
+  return sText.rfind(szPrefix, 0) == 0;
+}
+
+// The firmware's version number: from the first digit 1 to 9 on, its leading decimal number with
+// "." as the separator ("V1.20" is 1.2, "01.17" is 1.17, "1.17.3" is 1.17, "0.99" is 99).
+double FirmwareVersionNumber(const std::string& sFirmware) {
+  size_t nStart = sFirmware.find_first_of("123456789");
+  if (nStart == std::string::npos) {
+    return 0.0;
+  }
+  return LeadingNumber(std::string_view(sFirmware).substr(nStart));
+}
+
+// Runs one step of a procedure that goes on whatever fails.
+template <class F>
+void IgnoringErrors(F fnStep) {
+  try {
+    fnStep();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+CKsvVti::CKsvVti()
+    : mTestOptions(std::make_shared<CKsvTestOptions>()),
+      mTestResult(std::make_shared<CKsvTestResult>()),
+      mLink(CreateWifiConnector()),
+      mReader(mLink, *mTestOptions, mFlags, [this] { Abort(); }),
+      mPower(mLink, mPowerConfig, *mTestOptions, mFlags) {
+  mLink.Wifi().SetLogPath(kWifiLogFile);
+  mLink.Wifi().SetMonitorData(true);
+}
+
+// The owned channel closes its port as it goes; nothing is sent to the instrument.
+CKsvVti::~CKsvVti() = default;
+
+void CKsvVti::Abort() {
+  mFlags.mfAbort = true;
+  mFlags.mfStopFlag = true;
+  mLink.Channel().Abort();
+}
+
+bool CKsvVti::FlagAbort() const {
+  return mFlags.mfStopFlag || const_cast<CInstrumentLink&>(mLink).Channel().TestAbortFlag();
+}
+
+bool CKsvVti::ChkCmdAppPODelay(const std::string& sCommandName) const {
+  static const std::array<const char*, 11> kNames = {
+      "SAF", "PPL", "PPR", "PPV", "INSB", "INSD", "INSE", "APINS", "MINS", "ERES", "MAINS"};
+  std::string sName = sCommandName.substr(0, sCommandName.find('='));
+  for (const char* szName : kNames) {
+    if (sName == szName) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// ---- Connection ----------------------------------------------------------------------------
+
+void CKsvVti::InitRemote(int16_t iPort) {
+  try {
+    mfPca2 = false;
+    mFlags.mfStopFlag = false;
+    mLink.Channel().SetTestAbortFlag(false);
+    if (mState != evsClosed) {
+      RaiseError(errVTI_AlreadyOpen, kSource, {}, {mLink.Channel().Port()});
+    }
+    mState = evsConnecting;
+    mFlags.mfAbort = false;
+    mPowerConfig.Current = epcOff;
+    Connect(iPort);
+  } catch (...) {
+    FailInitRemote();
+  }
+}
+
+void CKsvVti::Connect(int16_t iPort) {
+  // A new connection talks over the link it makes; an earlier wireless connection does not
+  // carry a serial port over to the connector.
+  mLink.SetWireless(false);
+  IWifiConnector& wifi = mLink.Wifi();
+  if (!wifi.isWireless()) {
+    if (wifi.ScanUSBPorts("940") && iPort == 0) {
+      iPort = CheckedInt16(CContext::Get<IMtiPortLookup>().FindPort("KSV940", ""));
+    }
+  }
+  if (iPort > 0) {
+    SerialHandshake(iPort);
+  } else {
+    WirelessHandshake();
+    if (!mLink.Wireless()) {
+      // No instrument within reach: not a failure, the host looks at State.
+      CContext::Get<IMtiPortLookup>().FindPort("KSV940", "");
+      mState = evsClosed;
+      return;
+    }
+  }
+
+  mMtiData = mReader.ReadIdentity();
+  CheckAbort();
+  if (FirmwareVersionNumber(mMtiData->FirmwareVersion()) < kLowestFirmware) {
+    RaiseError(errVTI_WrongFWVer, kSource, {}, {"1.17"});
+  }
+  mState = evsIdle;
+}
+
+void CKsvVti::SerialHandshake(int16_t iPort) {
+  CChannel& channel = mLink.Channel();
+  channel.OpenPort(iPort);
+  channel.TransmitCmd(kEscape, kCrLf, false, 3);
+  channel.Wait(250);
+  CheckAbort();
+  std::string sStatus = channel.TransmitCmd("stat", kCrLf, true, 3);
+  CheckAbort();
+  if ((HexStatusValue(sStatus) & 0x4) == 0) {
+    channel.Wait(10);
+    std::string sReply = channel.TransmitCmd("remote", kCrLf, true, 3);
+    if (sReply != "*\r\n") {
+      // An operator abort during the exchange is kept, so that FlagAbort tells the host.
+      mFlags.mfStopFlag = channel.TestAbortFlag();
+      if (mFlags.mfStopFlag) {
+        channel.SetTestAbortFlag(false);
+      }
+      RaiseError(errVTI_InvalidReply, kSource, {}, {sReply});
+    }
+  }
+  CheckAbort();
+  std::string sPcaType = channel.TransmitCmd("PCA_TYPE?", kCrLf, true, 3);
+  if (!StartsWith(sPcaType, "!")) {
+    std::vector<std::string> vFields;
+    size_t nStart = 0;
+    for (size_t nSlash; (nSlash = sPcaType.find('/', nStart)) != std::string::npos;
+         nStart = nSlash + 1) {
+      vFields.push_back(sPcaType.substr(nStart, nSlash - nStart));
+    }
+    vFields.push_back(sPcaType.substr(nStart));
+    mfPca2 = vFields.size() >= 3 && vFields[2] == "2";
+  }
+  CheckAbort();
+  channel.TransmitCmd("rptime=" + std::to_string(mTestOptions->PolaritySwitchingDelay()), kCrLf,
+                      true, 3);
+  channel.Wait(10);
+  CheckAbort();
+}
+
+void CKsvVti::WirelessHandshake() {
+  IWifiConnector& wifi = mLink.Wifi();
+  wifi.SetMonitorData(true);
+  if (wifi.ConnectWireless() && wifi.ScanPort("IDENT", "KSV 940", 108, 56, 78, 78, 49)) {
+    mLink.SetWireless(true);
+  }
+  if (!mLink.Wireless()) {
+    return;
+  }
+  wifi.FlushData(300);
+  std::string sStatus = wifi.SendCommand("stat", 50);
+  if ((HexStatusValue(sStatus) & 0x4) == 0) {
+    wifi.SendCommand("remote", 30);
+  }
+  wifi.SendCommand("rptime=" + std::to_string(mTestOptions->PolaritySwitchingDelay()), 30);
+  CheckAbort();
+}
+
+void CKsvVti::CheckAbort() const {
+  // An abort, or EndRemote, during the connection attempt ends it: nothing below this
+  // connection could wait for the attempt to give up by itself.
+  if (mFlags.mfAbort) {
+    RaiseError(errVTI_UserAbort, kSource);
+  }
+}
+
+void CKsvVti::FailInitRemote() {
+  CAutomationError errFailure = CAutomationError::FromCurrentException();
+  if (mFlags.mfAbort && errFailure.Number() != errVTI_UserAbort) {
+    // Whatever the interrupted exchange ended in, the attempt ended because it was aborted.
+    errFailure = CAutomationError(errVTI_UserAbort, kSource, {});
+  }
+  CChannel& channel = mLink.Channel();
+  if (channel.State() != evsClosed) {
+    // Each step on its own: a failing one must not keep the port from being closed.
+    if (mLink.Wireless()) {
+      IgnoringErrors([&] { mLink.Wifi().SendCommand("local"); });
+    } else {
+      IgnoringErrors([&] { channel.Wait(50); });
+      IgnoringErrors([&] { channel.TransmitCmd("local", "", false, 3); });
+      IgnoringErrors([&] { channel.ClosePort(); });
+    }
+  }
+  mState = evsClosed;
+  ReportError(errFailure);
+}
+
+void CKsvVti::EndRemote(IWindow* frmTestGuide) {
+  const bool fScreenBefore = mTestOptions->PowerOFFScreen() == eepo_before;
+  mPower.msLastPolarity.clear();
+  if (mfEndingRemote) {
+    return;
+  }
+  mfEndingRemote = true;
+  if (mState == evsConnecting) {
+    // The connection attempt is further down this thread's stack, waiting in its message loop:
+    // waiting for it here would never end. Abort it instead; it ends remote operation and closes
+    // the link itself as it unwinds.
+    mFlags.mfAbort = true;
+    mLink.Channel().Abort();
+    mfEndingRemote = false;
+    return;
+  }
+
+  CChannel& channel = mLink.Channel();
+  const bool fWireless = mLink.Wireless();
+  // One command with one attempt; the reply is not checked for a terminator in time.
+  auto SendOnce = [&](const std::string& sCommand, int16_t iWaitMs) {
+    return fWireless ? mLink.Wifi().SendCommand(sCommand, iWaitMs)
+                     : channel.Transmit(sCommand, kCrLf, false, false);
+  };
+  if (mState != evsClosed) {
+    IgnoringErrors(
+        [&] { mPower.PowerChangeStop("#stop=bpc", epcOff, frmTestGuide, false, false); });
+    if (!channel.TransmitReceiveFlag()) {
+      std::string sStat1;
+      if (fWireless) {
+        IgnoringErrors([&] { mLink.Wifi().FlushData(300); });
+      } else {
+        IgnoringErrors([&] { channel.Transmit(kEscape, kCrLf, false, false); });
+      }
+      IgnoringErrors([&] { sStat1 = SendOnce("stat1", 50); });
+      int32_t lStat1 = 0;
+      IgnoringErrors([&] { lStat1 = HexStatusValue(sStat1); });
+      if ((lStat1 & 0x1) == 0) {
+        IgnoringErrors([&] { SendOnce("exit", 30); });
+      }
+      std::string sStat3;
+      IgnoringErrors([&] { sStat3 = SendOnce("stat3", 50); });
+      int32_t lStat3 = 0;
+      IgnoringErrors([&] { lStat3 = HexStatusValue(sStat3); });
+      if ((lStat3 & 0x4000) != 0) {
+        IgnoringErrors([&] {
+          std::string sText = CContext::Get<ILanguageService>().GetText(
+              kTextModule, "21914::Ground Fault Interrupt tripped", {});
+          CContext::Get<IMessageBox>().Show(sText, "", false);
+        });
+        IgnoringErrors([&] { SendOnce("gfir", 30); });
+      }
+      if (fScreenBefore) {
+        IgnoringErrors(
+            [&] { mPower.PowerChangeStop("#stop=bpc", epcOff, frmTestGuide, false, true); });
+      }
+      if (fWireless) {
+        IgnoringErrors([&] { mLink.Wifi().FlushData(50); });
+      } else {
+        IgnoringErrors([&] { channel.Wait(200); });
+      }
+      IgnoringErrors([&] { SendOnce("local", 30); });
+    } else if (!fWireless) {
+      channel.SetTransmitReceiveFlag(false);
+    }
+  }
+  if (!fWireless) {
+    IgnoringErrors([&] { channel.ClosePort(); });
+  }
+  mState = evsClosed;
+  mPowerConfig.Current = epcOff;
+  mfEndingRemote = false;
+}
+
+// ---- Operations on a connected instrument -------------------------------------------------
+
+void CKsvVti::CheckPreconditions() const {
+  if (mState == evsClosed) {
+    RaiseError(errVTI_NotOpen, kSource);
+  }
+  if (mState == evsBusy) {
+    RaiseError(errVTI_Busy, kSource);
+  }
+}
+
+void CKsvVti::FailOperation() {
+  CAutomationError errFailure = CAutomationError::FromCurrentException();
+  mState = evsIdle;
+  ReportError(errFailure);
+}
+
+std::string CKsvVti::SendOne(const std::string& sCommand, int16_t iWirelessWaitMs) {
+  return mLink.Exchange(sCommand, true, iWirelessWaitMs);
+}
+
+void CKsvVti::SendResetInstructions(const CMicroSequence& sequence, int32_t iCurrent) {
+  std::string sReset = sequence.GetResetInstructions(iCurrent);
+  if (sReset.empty()) {
+    return;
+  }
+  if (mLink.Wireless()) {
+    mLink.Wifi().SendCommand(sReset);
+  } else {
+    mLink.Channel().Transmit(sReset, "*\r\n", false, false);
+  }
+}
+
+bool CKsvVti::InHighVoltageMode() {
+  try {
+    CheckPreconditions();
+    mState = evsBusy;
+    std::string sStatus;
+    if (mLink.Wireless()) {
+      mLink.Wifi().FlushData(50);
+      sStatus = mLink.Wifi().SendCommand("stat2", 30);
+    } else {
+      mLink.Channel().TransmitCmd(kEscape, kCrLf, false, 3);
+      sStatus = mLink.Channel().TransmitCmd("stat2", kCrLf, false, 3);
+    }
+    // Bits 6, 12 and 13 of status word 2: high voltage is active.
+    if ((HexStatusValue(sStatus) & 0x3040) != 0) {
+      RaiseError(errVTI_Busy, kSource);
+    }
+    mState = evsIdle;
+    return false;
+  } catch (...) {
+    FailOperation();
+  }
+}
+
+bool CKsvVti::Calibrate() {
+  try {
+    CheckPreconditions();
+    mFlags.mfAbort = false;
+    mState = evsBusy;
+    mTestResult = std::make_shared<CKsvTestResult>();
+    CMicroSequence sequence;
+    sequence.Initialize(etcProtEarth, epcOff, "-1", "", *mTestOptions);
+    int32_t i = 0;
+    for (; i < sequence.Count(); ++i) {
+      std::string s = sequence.Instruction(i);
+      if (!StartsWith(s, "#")) {
+        if (mLink.Wireless()) {
+          mLink.Wifi().SendCommand(s, 30);
+        } else {
+          mLink.Channel().TransmitCmd(s, kCrLf, false, 3);
+        }
+      } else {
+        std::string sLower = s;
+        for (char& c : sLower) {
+          c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        // The reading becomes the zeroing; stops and pauses do not apply to zeroing the leads.
+        if (sLower == "#many" || sLower == "#read") {
+          mReader.ReadValue("zero", nullptr, *mTestResult);
+        }
+      }
+      if (mFlags.mfAbort) {
+        break;
+      }
+    }
+    if (mFlags.mfAbort) {
+      SendResetInstructions(sequence, i);
+      mTestResult->SetState(etsAborted);
+      RaiseError(errVTI_UserAbort, kSource);
+    }
+    mState = evsIdle;
+    return true;
+  } catch (...) {
+    FailOperation();
+  }
+}
+
+}  // namespace ksv940
+
+namespace ksv940 {
+
+namespace {
+
+std::vector<std::string> Split(const std::string& sText, const std::string& sSeparator) {
+  std::vector<std::string> vPieces;
+  size_t nStart = 0;
+  for (size_t nFound; (nFound = sText.find(sSeparator, nStart)) != std::string::npos;
+       nStart = nFound + sSeparator.size()) {
+    vPieces.push_back(sText.substr(nStart, nFound - nStart));
+  }
+  vPieces.push_back(sText.substr(nStart));
+  return vPieces;
+}
+
+void ReplaceAll(std::string& sText, const std::string& sFrom, const std::string& sTo) {
+  for (size_t nAt = 0; (nAt = sText.find(sFrom, nAt)) != std::string::npos; nAt += sTo.size()) {
+    sText.replace(nAt, sFrom.size(), sTo);
+  }
+}
+
+}  // namespace
+
+std::string CKsvVti::RewriteAppliedParts(const std::string& sInstruction, bool fPca2) {
+  std::vector<std::string> vFields = Split(sInstruction, "=");
+  if (vFields.size() < 2) {
+    return sInstruction;
+  }
+  std::string s = sInstruction;
+  if (fPca2) {
+    // The second-generation applied-part board takes "ap2=" and calls ground "ALL".
+    s = "ap2=" + vFields[1];
+    ReplaceAll(s, "GND", "ALL");
+    ReplaceAll(s, "gnd", "ALL");
+  } else if (vFields[1].find("//") != std::string::npos) {
+    std::vector<std::string> vPieces = Split(s, "//");
+    if (vPieces.size() >= 2 && vPieces[1] != "OPEN" && vPieces[1] != "open" &&
+        !vPieces[1].empty()) {
+      s = vPieces[0] + "//GND";
+    }
+  } else {
+    std::vector<std::string> vPieces = Split(s, "/");
+    if (vPieces.size() >= 3 && !vPieces[2].empty()) {
+      s = vPieces[0] + "/" + vPieces[1] + "/GND";
+    }
+  }
+  return s;
+}
+
+void CKsvVti::RunSafetyTest(const std::shared_ptr<CKsvSafetyTest>& cetTest, IWindow* frmTestGuide) {
+  mPower.mfBeforeStopShown = false;
+  mPower.mfAfterStopShown = false;
+  mPower.mfPowerChangeAtBpc = false;
+  try {
+    CheckPreconditions();
+    if (!cetTest) {
+      RaiseError(errVTI_InvalidTest, kSource);
+    }
+    mFlags.mfAbort = false;
+    mState = evsBusy;
+    mTestResult = std::make_shared<CKsvTestResult>();
+    std::shared_ptr<CMicroSequence> pSequence = cetTest->CreateMicroSequence(*mTestOptions);
+
+    std::string sStandard = StandardCommand(*mTestOptions);
+    std::string sReply;
+    if (!sStandard.empty()) {
+      sReply = SendOne(sStandard, 30);
+    }
+    // A latch left from an earlier failure skipped the standard command; it is cleared here.
+    mLink.Channel().SetTestAbortFlag(false);
+    if (StartsWith(sReply, "!")) {
+      RaiseError(errVTI_InvalidReply, kSource, {}, {sReply});
+    }
+    static const std::array<int32_t, 12> kWithoutPolarity = {1, 2,  3,  4,  5,  6,
+                                                             7, 13, 14, 15, 17, 22};
+    for (int32_t lCode : kWithoutPolarity) {
+      if (cetTest->TestCode() == lCode) {
+        mPower.msLastPolarity.clear();
+      }
+    }
+    const int32_t eepoScreen = mTestOptions->PowerOFFScreen();
+
+    int32_t i = 0;
+    for (; i < pSequence->Count(); ++i) {
+      std::string s = pSequence->Instruction(i);
+      if (StartsWith(s, "ap=")) {
+        s = RewriteAppliedParts(s, mfPca2);
+      }
+      if (!mFlags.mfStopFlag && !mFlags.mfAbort) {
+        if (s.empty()) {
+          // An empty instruction (a waveform outside the list) would leave the instrument
+          // without its set-up: the test must not pass as if it had run.
+          RaiseError(errVTI_InvalidMuSeq, kSource, {},
+                     {static_cast<int64_t>(8000) + cetTest->TestCode(), "", ""});
+        } else if (s[0] != '#') {
+          RunCommand(s, *cetTest, frmTestGuide);
+        } else {
+          RunDirective(s, *pSequence, i, *cetTest, frmTestGuide, eepoScreen);
+        }
+      }
+      if (!mLink.Wireless()) {
+        // On the serial link a failed exchange (the channel's latch) aborts the test; a stop in
+        // a dialog only skips the rest of it.
+        mFlags.mfAbort = mLink.Channel().TestAbortFlag();
+      }
+      if (mFlags.mfAbort) {
+        break;
+      }
+    }
+    if (mFlags.mfAbort) {
+      SendResetInstructions(*pSequence, i);
+      mTestResult->SetState(etsAborted);
+      RaiseError(errVTI_UserAbort, kSource);
+    }
+    mState = evsIdle;
+  } catch (...) {
+    FailOperation();
+  }
+}
+
+void CKsvVti::RunCommand(const std::string& s, const CKsvSafetyTest& test, IWindow* frmTestGuide) {
+  if (StartsWith(s, "pol=")) {
+    mPower.PolaritySwitch(s, test.PowerConfig(), frmTestGuide);
+    return;
+  }
+  if (StartsWith(s, "quit")) {
+    // "quit" ends the ECG simulation: ESC on the serial link, a flush on the wireless one.
+    if (mLink.Wireless()) {
+      mLink.Wifi().FlushData(50);
+    } else {
+      mLink.Channel().TransmitCmd(kEscape, kCrLf, false, 3);
+    }
+    mPower.mfQuitSent = true;
+    return;
+  }
+  std::string sReply = SendOne(s, StartsWith(s, "neut") ? 2000 : 150);
+  if (StartsWith(sReply, "!")) {
+    RaiseError(errVTI_InvalidReply, kSource, {}, {sReply});
+  }
+}
+
+void CKsvVti::RunDirective(const std::string& s, const CMicroSequence& sequence, int32_t i,
+                           const CKsvSafetyTest& test, IWindow* frmTestGuide, int32_t eepoScreen) {
+  std::string sKind = s.substr(0, 5);
+  if (sKind == "#stop") {
+    std::string sNext = sequence.Instruction(i + 1);
+    std::string sPrevious =
+        s.size() >= 3 && s.compare(s.size() - 3, 3, "apc") == 0 ? sequence.Instruction(i - 1) : "";
+    if (StartsWith(sNext, "neut=") || StartsWith(sNext, "pol=")) {
+      mPower.PowerChangeStop(s, test.PowerConfig(), frmTestGuide, true, false);
+    } else if (ChkCmdAppPODelay(sNext)) {
+      if (eepoScreen == eepo_before) {
+        mPower.PowerChangeStop(s, test.PowerConfig(), frmTestGuide, false, false);
+      }
+    } else if (ChkCmdAppPODelay(sPrevious)) {
+      if (eepoScreen == eepo_After) {
+        mPower.PowerChangeStop(s, test.PowerConfig(), frmTestGuide, false, false);
+      }
+    } else {
+      mPower.PowerChangeStop(s, test.PowerConfig(), frmTestGuide, false, false);
+    }
+  } else if (sKind == "#wait") {
+    WaitDirective(mLink, s);
+  } else if (sKind == "#read") {
+    mReader.ReadValue("read", frmTestGuide, *mTestResult);
+  } else if (sKind == "#many") {
+    mReader.ReadValue("mread", frmTestGuide, *mTestResult);
+  } else if (sKind == "#done") {
+    mTestResult->SetState(etsCompleted);
+  }
+}
+
+}  // namespace ksv940

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include "host/IOrvexMtiData.h"
+#include "model/CKsvTestOptions.h"
+#include "model/GDeclares.h"
+#include "scenarios/CVtiRig.h"
+#include "testing/MCaught.h"
+
+namespace ksv940 {
+namespace {
+
+using test::CVtiRig;
+
+const std::string kHandshake = "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=2\r\nident\r\nsn\r\n";
+// The failure path sends "local" without waiting for a terminator, so all three attempts go out.
+// After a failed exchange the channel's latch keeps it from being sent at all.
+const std::string kLocal = "local\r\nlocal\r\nlocal\r\n";
+
+TEST(Connection, SerialHandshakePutsTheAnalyzerIntoRemoteOperationAndReadsItsIdentity) {
+  CVtiRig rig;
+  rig.pVti->InitRemote(CVtiRig::kPort);
+  EXPECT_EQ(rig.pVti->State(), evsIdle);
+  EXPECT_EQ(rig.TakeSent(), kHandshake);
+  ASSERT_TRUE(rig.pVti->MtiData());
+  EXPECT_EQ(rig.pVti->MtiData()->InstrumentType(), "KSV940");
+  EXPECT_EQ(rig.pVti->MtiData()->Model(), "KSV 940");
+  EXPECT_EQ(rig.pVti->MtiData()->FirmwareVersion(), "1.20");
+  EXPECT_EQ(rig.pVti->MtiData()->SerialNumber(), "K9400123");
+  EXPECT_TRUE(rig.ctx.MessageBoxes().empty());
+  EXPECT_EQ(rig.pWifi->vCalls,
+            (std::vector<std::string>{"SetLogPath(KSV940Log_WIFI_Connector.txt)",
+                                      "MonitorData(true)", "isWireless()", "ScanUSBPorts(940)"}));
+}
+
+TEST(Connection, RemoteIsSentOnlyWhenTheStatusWordSaysLocal) {
+  CSimScenario scenario;
+  scenario.fRemote = true;
+  scenario.aiStatusBits[0] = 0x0004;
+  CVtiRig rig(scenario);
+  rig.pVti->testOptions()->SetPolaritySwitchingDelay(7);
+  rig.pVti->InitRemote(CVtiRig::kPort);
+  EXPECT_EQ(rig.TakeSent(), "\\e\r\nstat\r\nPCA_TYPE?\r\nrptime=7\r\nident\r\nsn\r\n");
+}
+
+TEST(Connection, FirmwareOlderThan117IsRefused) {
+  struct SRow {
+    const char* szFirmware;
+    bool fAccepted;
+  };
+  const SRow rows[] = {{"1.17", true}, {"1.16", false}, {"V1.20", true}, {"01.17", true},
+                       {"", false},    {"0.99", true},  {"1.10", false}, {"1.17.3", true},
+                       {"1.9", true},  {"2", true},     {"v0.5", true}};
+  for (const SRow& row : rows) {
+    SCOPED_TRACE(row.szFirmware);
+    CSimScenario scenario;
+    scenario.sFirmware = row.szFirmware;
+    CVtiRig rig(scenario);
+    if (row.fAccepted) {
+      rig.pVti->InitRemote(CVtiRig::kPort);
+      EXPECT_EQ(rig.pVti->State(), evsIdle);
+      continue;
+    }
+    auto err = test::Caught([&] { rig.pVti->InitRemote(CVtiRig::kPort); });
+    EXPECT_EQ(err.Number(), errVTI_Error);
+    ASSERT_EQ(rig.ctx.MessageBoxes().size(), 1u);
+    EXPECT_EQ(rig.ctx.MessageBoxes()[0].sText,
+              " This version of the Plug-In requires KSV940 FW v1.17 or newer. Please contact "
+              "Marlo Raderurezi for the latest version.");
+    EXPECT_EQ(rig.TakeSent(), kHandshake + kLocal);
+    EXPECT_EQ(rig.pVti->State(), evsClosed);
+    EXPECT_FALSE(rig.pPorts->IsOpen(CVtiRig::kPort));
+    // The description of the refused instrument stays for the host.
+    ASSERT_TRUE(rig.pVti->MtiData());
+    EXPECT_EQ(rig.pVti->MtiData()->FirmwareVersion(), row.szFirmware);
+  }
+}
+
+TEST(Connection, EveryFailureShowsItsCauseSendsLocalAndClosesThePort) {
+  struct SRow {
+    const char* szWhat;
+    int16_t iPort;
+    const char* szScenario;
+    const char* szShown;
+    std::string sSent;
+  };
+  const std::vector<SRow> rows = {
+      {"no such port", 9, "", "Can not open port 9", ""},
+      {"silent analyzer", CVtiRig::kPort, "on esc every silent",
+       "Instrument is not responding, Please restart the instrument.", "\\e\r\n\\e\r\n\\e\r\n"},
+      {"remote refused", CVtiRig::kPort, "on remote every error 31",
+       "The test could not be completed due to a communication error",
+       "\\e\r\nstat\r\nremote\r\nremote\r\nremote\r\n"},
+      {"garbled identity", CVtiRig::kPort, "on ident every garbled",
+       "The test could not be completed due to a communication error",
+       "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=2\r\nident\r\n" + kLocal},
+      {"instrument error", CVtiRig::kPort, "on esc 1 error 33",
+       "The KSV940 reported an error: Cannot null.", "\\e\r\n"},
+  };
+  for (const SRow& row : rows) {
+    SCOPED_TRACE(row.szWhat);
+    CVtiRig rig(CSimScenario::Parse(row.szScenario));
+    auto err = test::Caught([&] { rig.pVti->InitRemote(row.iPort); });
+    EXPECT_EQ(err.Number(), errVTI_Error);
+    EXPECT_EQ(err.Source(), "CKsvVti");
+    ASSERT_EQ(rig.ctx.MessageBoxes().size(), 1u);
+    EXPECT_EQ(rig.ctx.MessageBoxes()[0].sText, row.szShown);
+    EXPECT_EQ(rig.ctx.MessageBoxes()[0].sTitle, "Orvex KSV940 Plug-In Response");
+    EXPECT_EQ(rig.TakeSent(), row.sSent);
+    EXPECT_EQ(rig.pVti->State(), evsClosed);
+    EXPECT_FALSE(rig.pPorts->IsOpen(CVtiRig::kPort));
+  }
+}
+
+TEST(Connection, ASecondInitRemoteEndsTheOpenConnection) {
+  CVtiRig rig;
+  rig.Connect();
+  auto err = test::Caught([&] { rig.pVti->InitRemote(CVtiRig::kPort); });
+  EXPECT_EQ(err.Number(), errVTI_Error);
+  ASSERT_EQ(rig.ctx.MessageBoxes().size(), 1u);
+  EXPECT_EQ(rig.ctx.MessageBoxes()[0].sText, "The channel is already open on port 5.");
+  EXPECT_EQ(rig.TakeSent(), kLocal);
+  EXPECT_EQ(rig.pVti->State(), evsClosed);
+  EXPECT_FALSE(rig.pPorts->IsOpen(CVtiRig::kPort));
+}
+
+TEST(Connection, ThePortIsChosenByNumberByTheHostOrByTheWirelessConnector) {
+  struct SRow {
+    const char* szWhat;
+    int16_t iPort;
+    bool fIsWireless;
+    bool fUsbPresent;
+    int32_t lFoundPort;
+    std::vector<std::string> vCalls;
+    std::vector<std::string> vAsked;
+    bool fSerial;
+  };
+  const std::vector<SRow> rows = {
+      {"port 5, wireless machine", 5, true, false, 0, {"isWireless()"}, {}, true},
+      {"port 5, USB scan answer unused",
+       5,
+       false,
+       false,
+       0,
+       {"isWireless()", "ScanUSBPorts(940)"},
+       {},
+       true},
+      {"port 0, host finds 5",
+       0,
+       false,
+       true,
+       5,
+       {"isWireless()", "ScanUSBPorts(940)"},
+       {"KSV940|"},
+       true},
+      {"port 0, no USB: wireless",
+       0,
+       false,
+       false,
+       5,
+       {"isWireless()", "ScanUSBPorts(940)", "MonitorData(true)", "ConnectWireless()"},
+       {"KSV940|"},
+       false},
+  };
+  for (const SRow& row : rows) {
+    SCOPED_TRACE(row.szWhat);
+    CVtiRig rig;
+    rig.pWifi->fIsWireless = row.fIsWireless;
+    rig.pWifi->fUsbPresent = row.fUsbPresent;
+    rig.pLookup->lPort = row.lFoundPort;
+    rig.pWifi->vCalls.clear();
+    rig.pVti->InitRemote(row.iPort);
+    EXPECT_EQ(rig.pWifi->vCalls, row.vCalls);
+    EXPECT_EQ(rig.pLookup->vAsked, row.vAsked);
+    EXPECT_EQ(rig.pVti->State(), row.fSerial ? evsIdle : evsClosed);
+    EXPECT_EQ(rig.TakeSent(), row.fSerial ? kHandshake : std::string());
+  }
+}
+
+TEST(Connection, WirelessHandshakeGoesThroughTheConnector) {
+  CVtiRig rig(CSimScenario(), test::erlWireless);
+  rig.pWifi->vCalls.clear();
+  rig.pVti->InitRemote(-1);
+  EXPECT_EQ(rig.pVti->State(), evsIdle);
+  EXPECT_EQ(rig.pWifi->vCalls,
+            (std::vector<std::string>{
+                "isWireless()", "ScanUSBPorts(940)", "MonitorData(true)", "ConnectWireless()",
+                "ScanPort(IDENT,KSV 940,108,56,78,78,49)", "FlushData(300)", "SendCommand(stat,50)",
+                "SendCommand(remote,30)", "SendCommand(rptime=2,30)", "SendCommand(ident,30)",
+                "SendCommand(sn,30)"}));
+  EXPECT_EQ(rig.TakeSent(), "ident\r\nstat\r\nremote\r\nrptime=2\r\nident\r\nsn\r\n");
+  EXPECT_EQ(rig.pVti->MtiData()->SerialNumber(), "K9400123");
+  EXPECT_TRUE(rig.pLookup->vAsked.empty());
+}
+
+TEST(Connection, NoWirelessInstrumentIsNoError) {
+  CVtiRig rig;  // the connector reaches nothing
+  rig.pVti->InitRemote(-1);
+  EXPECT_EQ(rig.pVti->State(), evsClosed);
+  EXPECT_EQ(rig.pLookup->vAsked, std::vector<std::string>{"KSV940|"});
+  EXPECT_TRUE(rig.ctx.MessageBoxes().empty());
+  EXPECT_FALSE(rig.pVti->MtiData());
+}
+
+TEST(Connection, EndRemoteDuringTheAttemptAbortsItWithoutAMessage) {
+  CVtiRig rig(CSimScenario::Parse("on stat 1 late 600"));
+  // The host ends remote operation while the status request waits for its reply.
+  rig.ctx.Pump().AddTimer(500'000, 0, [&] { rig.pVti->EndRemote(&rig.guide); });
+  auto err = test::Caught([&] { rig.pVti->InitRemote(CVtiRig::kPort); });
+  EXPECT_EQ(err.Number(), errVTI_UserAbort);
+  EXPECT_TRUE(rig.ctx.MessageBoxes().empty());
+  EXPECT_EQ(rig.pVti->State(), evsClosed);
+  EXPECT_FALSE(rig.pPorts->IsOpen(CVtiRig::kPort));
+  EXPECT_EQ(rig.TakeSent(), "\\e\r\nstat\r\nstat\r\n" + kLocal);
+}
+
+}  // namespace
+}  // namespace ksv940
