@@ -14,6 +14,7 @@
 #include "host/IOrvexMtiData.h"
 #include "model/GDeclares.h"
 #include "platform/MRuntime.h"
+#include "platform/MText.h"
 #include "plugin/CKsvVti.h"
 #include "sim/CSimScenario.h"
 
@@ -57,9 +58,9 @@ int RunConnect(const SConnectArgs& args, SCommandContext& ctx) {
     ctx.err << "ksv940 connect: the wireless connector found no instrument\n";
     return ecxNoInstrument;
   }
-  ctx.out << "Model: " << EscapeReply(vti.MtiData()->Model()) << "\n"
-          << "Serial: " << EscapeReply(vti.MtiData()->SerialNumber()) << "\n"
-          << "Firmware: " << EscapeReply(vti.MtiData()->FirmwareVersion()) << "\n"
+  ctx.out << "Model: " << EscapeControls(vti.MtiData()->Model()) << "\n"
+          << "Serial: " << EscapeControls(vti.MtiData()->SerialNumber()) << "\n"
+          << "Firmware: " << EscapeControls(vti.MtiData()->FirmwareVersion()) << "\n"
           << std::flush;
   vti.EndRemote(&pSession->TestGuide());
   return ecxOk;

@@ -15,6 +15,7 @@
 #include "platform/CAutomationError.h"
 #include "platform/CContext.h"
 #include "platform/CFileTraceSink.h"
+#include "platform/MText.h"
 
 namespace ksv940 {
 
@@ -72,9 +73,9 @@ int RunQuery(const SQueryOptions& options, SCommandContext& ctx) {
     }
   }
   MtiQueryResult result = CKsvMlcQuery().QueryMTI(lPort);
-  ctx.out << "Model: " << EscapeReply(result.Model) << "\n"
-          << "Serial: " << EscapeReply(result.Serial) << "\n"
-          << "Firmware: " << EscapeReply(result.Firmware) << "\n"
+  ctx.out << "Model: " << EscapeControls(result.Model) << "\n"
+          << "Serial: " << EscapeControls(result.Serial) << "\n"
+          << "Firmware: " << EscapeControls(result.Firmware) << "\n"
           << "Result: " << result.Result << "\n"
           << std::flush;
   return ecxOk;

@@ -14,6 +14,7 @@
 #include "platform/CContext.h"
 #include "platform/CFileTraceSink.h"
 #include "platform/CPortMap.h"
+#include "platform/MText.h"
 
 namespace ksv940 {
 
@@ -57,11 +58,11 @@ int RunSend(const SSendOptions& options, SCommandContext& ctx) {
     fOpened = true;
     for (const std::string& sCommand : vCommands) {
       if (channel.TestAbortFlag() && sCommand != "zero") {
-        ctx.err << "ksv940 send: \"" << EscapeReply(sCommand)
+        ctx.err << "ksv940 send: \"" << EscapeControls(sCommand)
                 << "\" not sent: after a failed command only \"zero\" is sent\n";
       }
       std::string sReply = channel.TransmitCmd(sCommand, sAck, options.fParse, options.lCount);
-      ctx.out << EscapeReply(sReply) << "\n" << std::flush;
+      ctx.out << EscapeControls(sReply) << "\n" << std::flush;
     }
   } catch (...) {
     ctx.err << OperatorText(CAutomationError::FromCurrentException()) << "\n";

@@ -11,6 +11,7 @@
 #include "platform/CContext.h"
 #include "platform/CMessagePump.h"
 #include "platform/CStopSignal.h"
+#include "platform/MText.h"
 #include "sim/CSimInstrument.h"
 #include "sim/CSimPty.h"
 #include "sim/CSimScenario.h"
@@ -29,30 +30,6 @@ struct SSimOptions {
   std::string sPcaType;
   std::string sLog;
 };
-
-// Control characters written so that a log line stays one line: \r, \n, \t, \\ and \xHH.
-std::string Escaped(std::string_view sBytes) {
-  std::string s;
-  for (char c : sBytes) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if (c == '\r') {
-      s += "\\r";
-    } else if (c == '\n') {
-      s += "\\n";
-    } else if (c == '\t') {
-      s += "\\t";
-    } else if (c == '\\') {
-      s += "\\\\";
-    } else if (u < 0x20 || u > 0x7e) {
-      char szHex[8];
-      std::snprintf(szHex, sizeof szHex, "\\x%02x", u);
-      s += szHex;
-    } else {
-      s.push_back(c);
-    }
-  }
-  return s;
-}
 
 int Serve(const SSimOptions& options, SCommandContext& ctx) {
   CSimScenario scenario;
@@ -91,7 +68,7 @@ int Serve(const SSimOptions& options, SCommandContext& ctx) {
       char szTime[32];
       std::snprintf(szTime, sizeof szTime, "%9.3f ",
                     static_cast<double>(pump.Clock().NowUs() - lStartUs) / 1e6);
-      log << szTime << (fFromHost ? "in  " : "out ") << Escaped(sBytes) << std::endl;
+      log << szTime << (fFromHost ? "in  " : "out ") << EscapeControls(sBytes) << std::endl;
     });
   }
   try {

@@ -1,5 +1,7 @@
 #include "app/MCommandText.h"
 
+#include "platform/MText.h"
+
 #include <cstdio>
 
 #include "host/ILanguageService.h"
@@ -10,19 +12,6 @@
 namespace ksv940 {
 
 namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return -1;
-}
 
 [[noreturn]] void RaiseBadEscape(const std::string& sTyped, const std::string& sWhy) {
   throw CAutomationError(
@@ -60,8 +49,8 @@ std::string UnescapeCommand(const std::string& sTyped) {
         sOut.push_back('\\');
         break;
       case 'x': {
-        int iHigh = i + 1 < sTyped.size() ? HexDigit(sTyped[i + 1]) : -1;
-        int iLow = i + 2 < sTyped.size() ? HexDigit(sTyped[i + 2]) : -1;
+        int iHigh = i + 1 < sTyped.size() ? HexDigitValue(sTyped[i + 1]) : -1;
+        int iLow = i + 2 < sTyped.size() ? HexDigitValue(sTyped[i + 2]) : -1;
         if (iHigh < 0 || iLow < 0) {
           RaiseBadEscape(sTyped, "\\x needs two hexadecimal digits");
         }
@@ -71,29 +60,6 @@ std::string UnescapeCommand(const std::string& sTyped) {
       }
       default:
         RaiseBadEscape(sTyped, std::string("unknown escape \\") + c);
-    }
-  }
-  return sOut;
-}
-
-std::string EscapeReply(std::string_view sReply) {
-  std::string sOut;
-  for (char c : sReply) {
-    auto uc = static_cast<unsigned char>(c);
-    if (c == '\r') {
-      sOut += "\\r";
-    } else if (c == '\n') {
-      sOut += "\\n";
-    } else if (c == '\x1b') {
-      sOut += "\\e";
-    } else if (c == '\\') {
-      sOut += "\\\\";
-    } else if (uc < 0x20 || uc >= 0x7f) {
-      char szHex[8];
-      std::snprintf(szHex, sizeof szHex, "\\x%02X", uc);
-      sOut += szHex;
-    } else {
-      sOut.push_back(c);
     }
   }
   return sOut;

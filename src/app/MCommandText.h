@@ -11,10 +11,6 @@ namespace ksv940 {
 /// \xNN (two hexadecimal digits). Raises Invalid procedure call (5) naming a malformed escape.
 std::string UnescapeCommand(const std::string& sTyped);
 
-/// A reply as a person can read it on one line: CR, LF and ESC as \r, \n, \e; a backslash as \\;
-/// every other character below 32 or from 127 up as \xNN.
-std::string EscapeReply(std::string_view sReply);
-
 /// The text the operator reads for a failure, as the message box of the component's failure path
 /// would show it: the description, or the "unknown error" text for numbers outside the
 /// component's range, or the "unexpected error" text when there is none; translated.

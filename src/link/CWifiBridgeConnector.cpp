@@ -16,34 +16,12 @@
 #include "model/GDeclares.h"
 #include "platform/CClassRegistry.h"
 #include "platform/CContext.h"
+#include "platform/MText.h"
 #include "support/MError.h"
 
 namespace ksv940 {
 
-namespace {
-
-std::string Escaped(const std::string& sData) {
-  static const char* kHex = "0123456789ABCDEF";
-  std::string sOut;
-  for (unsigned char c : sData) {
-    if (c == '\r') {
-      sOut += "\\r";
-    } else if (c == '\n') {
-      sOut += "\\n";
-    } else if (c == 27) {
-      sOut += "\\e";
-    } else if (c < 32 || c >= 127) {
-      sOut += "\\x";
-      sOut.push_back(kHex[c >> 4]);
-      sOut.push_back(kHex[c & 15]);
-    } else {
-      sOut.push_back(static_cast<char>(c));
-    }
-  }
-  return sOut;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 CWifiBridgeConnector::CWifiBridgeConnector(std::string sAddress, int32_t lReplyFloorMs)
     : msAddress(std::move(sAddress)),
@@ -293,7 +271,7 @@ void CWifiBridgeConnector::Log(const char* szDirection, const std::string& sData
     mLog.open(msLogPath, std::ios::app);
   }
   if (mLog) {
-    mLog << mpPump->Clock().NowMs() << "\t" << szDirection << "\t" << Escaped(sData) << "\n";
+    mLog << mpPump->Clock().NowMs() << "\t" << szDirection << "\t" << EscapeControls(sData) << "\n";
     mLog.flush();
   }
 }

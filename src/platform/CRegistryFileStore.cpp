@@ -1,5 +1,7 @@
 #include "platform/CRegistryFileStore.h"
 
+#include "platform/MText.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -87,19 +89,6 @@ std::string Trimmed(const std::string& sText) {
   }
   size_t nEnd = sText.find_last_not_of(" \t\r");
   return sText.substr(nStart, nEnd - nStart + 1);
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return -1;
 }
 
 class CExportParser {
@@ -240,7 +229,7 @@ class CExportParser {
       }
       uint32_t uValue = 0;
       for (char c : sDigits) {
-        int iDigit = HexDigit(c);
+        int iDigit = HexDigitValue(c);
         if (iDigit < 0) {
           Fail("a dword value needs 1 to 8 hexadecimal digits");
         }
@@ -260,7 +249,7 @@ class CExportParser {
         bool fOk = sType.size() > 2 && sType.front() == '(' && sType.back() == ')';
         uint32_t uType = 0;
         for (size_t i = 1; fOk && i + 1 < sType.size(); ++i) {
-          int iDigit = HexDigit(sType[i]);
+          int iDigit = HexDigitValue(sType[i]);
           fOk = iDigit >= 0 && i < 9;
           uType = uType * 16 + static_cast<uint32_t>(std::max(iDigit, 0));
         }
@@ -277,10 +266,11 @@ class CExportParser {
       std::string sByte;
       while (std::getline(bytes, sByte, ',')) {
         sByte = Trimmed(sByte);
-        if (sByte.size() != 2 || HexDigit(sByte[0]) < 0 || HexDigit(sByte[1]) < 0) {
+        if (sByte.size() != 2 || HexDigitValue(sByte[0]) < 0 || HexDigitValue(sByte[1]) < 0) {
           Fail("hex bytes must be two hexadecimal digits each, separated by commas");
         }
-        value.vData.push_back(static_cast<uint8_t>(HexDigit(sByte[0]) * 16 + HexDigit(sByte[1])));
+        value.vData.push_back(
+            static_cast<uint8_t>(HexDigitValue(sByte[0]) * 16 + HexDigitValue(sByte[1])));
       }
       return value;
     }

@@ -16,6 +16,7 @@
 #include "app/MPortOption.h"
 #include "link/ChannelTesting.h"
 #include "platform/CPortMap.h"
+#include "platform/MText.h"
 #include "testing/CPseudoTerminal.h"
 
 namespace ksv940 {
@@ -113,7 +114,7 @@ TEST(CmdSend, PrintsEachReplyOrTheOperatorsTextAndExitsAccordingly) {
     EXPECT_EQ(run.iExit, row.iExit);
     EXPECT_EQ(run.sOut, row.sOut);
     EXPECT_TRUE(std::regex_match(run.sErr, std::regex(row.sErr))) << run.sErr;
-    EXPECT_EQ(test::Visible(link.peer.Bytes()), test::Visible(row.sOnLine));
+    EXPECT_EQ(EscapeControls(link.peer.Bytes()), EscapeControls(row.sOnLine));
     EXPECT_FALSE(link.pPorts->IsOpen(5));
   }
 }

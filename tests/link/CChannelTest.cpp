@@ -8,13 +8,13 @@
 
 #include "link/ChannelTesting.h"
 #include "model/GDeclares.h"
+#include "platform/MText.h"
 
 namespace ksv940 {
 namespace {
 
 using test::Raised;
 using test::SRaised;
-using test::Visible;
 
 class CChannelTest : public ::testing::Test, public test::CLinkFixture {
  protected:
@@ -45,12 +45,12 @@ TEST_F(CChannelTest, TimeOutCountsFromTheMomentTheCommandHasLeftAndDependsOnTheC
   };
   for (const Row& row : rows) {
     for (bool fCheck : {true, false}) {
-      SCOPED_TRACE(Visible(row.sTx) + (fCheck ? " with check" : " without check"));
+      SCOPED_TRACE(EscapeControls(row.sTx) + (fCheck ? " with check" : " without check"));
       size_t nBefore = peer.Bytes().size();
       int64_t lExpectedEnd = After(std::string(row.sOnLine).size()) + row.lTimeOutMs * 1000;
       std::string sReply = "unset";
       SRaised raised = Raised([&] { sReply = channel.Transmit(row.sTx, "\r\n", false, fCheck); });
-      EXPECT_EQ(Visible(peer.Bytes().substr(nBefore)), Visible(row.sOnLine));
+      EXPECT_EQ(EscapeControls(peer.Bytes().substr(nBefore)), EscapeControls(row.sOnLine));
       EXPECT_EQ(Now(), lExpectedEnd);
       EXPECT_EQ(channel.State(), evsIdle);
       if (fCheck) {
@@ -91,13 +91,13 @@ TEST_F(CChannelTest, ReceiveTakesCharactersUpToTheFirstTerminatorAndParsesThem) 
       {"K", "OK\r\n", 0, true, "", 2},  // collected "OK" holds no CR LF
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(Visible(row.sReply) + " up to " + Visible(row.sAck));
+    SCOPED_TRACE(EscapeControls(row.sReply) + " up to " + EscapeControls(row.sAck));
     peer.Queue(row.sReply, row.lDelayMs);
     int64_t lCommandIn = After(6);
     int64_t lReplyEnd =
         test::ArrivalUs(*pLine, lCommandIn + row.lDelayMs * 1000, row.nUpToTerminator);
     std::string sReply = channel.Transmit("read", row.sAck, row.fParse, false);
-    EXPECT_EQ(Visible(sReply), Visible(row.sExpected));
+    EXPECT_EQ(EscapeControls(sReply), EscapeControls(row.sExpected));
     EXPECT_EQ(Now(), lReplyEnd);
     EXPECT_FALSE(channel.TransmitReceiveFlag());
     ctx.RunFor(20'000);  // the rest of the reply arrives; the next Transmit discards it
@@ -187,10 +187,11 @@ TEST_F(CChannelTest, ParseResultTurnsRepliesIntoTextsOrErrors) {
       {"12.5", false, kComm},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(Visible(row.sRx) + (row.fParse ? " parsed by the caller" : ""));
+    SCOPED_TRACE(EscapeControls(row.sRx) + (row.fParse ? " parsed by the caller" : ""));
     channel.SetTestAbortFlag(false);
     std::string sOutcome;
-    SRaised raised = Raised([&] { sOutcome = Visible(channel.ParseResult(row.sRx, row.fParse)); });
+    SRaised raised =
+        Raised([&] { sOutcome = EscapeControls(channel.ParseResult(row.sRx, row.fParse)); });
     if (raised.fRaised) {
       sOutcome = raised.sSource + ": " + raised.sDescription;
       EXPECT_EQ(raised.lNumber,
@@ -212,7 +213,7 @@ TEST_F(CChannelTest, BusyInstrumentReplyPausesTenSecondsBeforeTheRetry) {
     int64_t lFirstIn = After(9);
     int64_t lBusyIn = test::ArrivalUs(*pLine, lFirstIn, 5);
     std::string sReply = channel.TransmitCmd("eres=25", "\r\n", fParse, 3);
-    EXPECT_EQ(Visible(sReply), "*\\r\\n");
+    EXPECT_EQ(EscapeControls(sReply), "*\\r\\n");
     ASSERT_EQ(peer.Lines().size(), nLines + 2);
     EXPECT_EQ(peer.Lines()[nLines].lArrivedUs, lFirstIn);
     // Ten seconds' pause for the instrument, then the retry's own 100 ms.
@@ -271,7 +272,7 @@ TEST_F(CChannelTest, TransmitCmdRetriesUnusableRepliesWithGrowingPauses) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.sTx) + " x" + std::to_string(row.lCount) + ": " +
-                 Visible(row.sReplies));
+                 EscapeControls(row.sReplies));
     test::CLinkFixture link;
     CChannel channel;
     channel.OpenPort(kPort);
@@ -330,7 +331,7 @@ TEST_F(CChannelTest, TestAbortFlagLatchStopsEverySendButZero) {
   const Row rows[] = {
       {"stat", false}, {"Zero", false}, {"zero ", false}, {"\x1b", false}, {"zero", true}};
   for (const Row& row : rows) {
-    SCOPED_TRACE(Visible(row.sTx));
+    SCOPED_TRACE(EscapeControls(row.sTx));
     channel.SetTestAbortFlag(true);
     if (row.fSent) {
       peer.Queue("*\r\n");
@@ -341,7 +342,7 @@ TEST_F(CChannelTest, TestAbortFlagLatchStopsEverySendButZero) {
     EXPECT_EQ(peer.Lines().size(), nLines + (row.fSent ? 1 : 0));
     EXPECT_EQ(channel.TestAbortFlag(), !row.fSent);
     if (row.fSent) {
-      EXPECT_EQ(Visible(sReply), "*\\r\\n");
+      EXPECT_EQ(EscapeControls(sReply), "*\\r\\n");
     } else {
       EXPECT_EQ(sReply, "");
       EXPECT_EQ(Now(), lStart);
@@ -553,7 +554,7 @@ TEST_F(CChannelTest, FailedOpenEndsClosedAndFreesThePort) {
     EXPECT_EQ(pPorts->IsOpen(kPort), row.fHeldElsewhere);
     if (row.fHeldElsewhere) {
       peer.Queue("*\r\n");
-      EXPECT_EQ(Visible(other.Transmit("remote", "\r\n")), "*\\r\\n");
+      EXPECT_EQ(EscapeControls(other.Transmit("remote", "\r\n")), "*\\r\\n");
     }
   }
 }

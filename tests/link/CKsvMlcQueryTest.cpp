@@ -12,12 +12,12 @@
 #include "link/ChannelTesting.h"
 #include "platform/CSimulatedLine.h"
 #include "platform/CSimulatedPorts.h"
+#include "platform/MText.h"
 #include "plugin/MComponent.h"
 
 namespace ksv940 {
 namespace {
 
-using test::Visible;
 using SAnswers = std::map<std::string, const char*>;  // nullptr: silence
 
 constexpr int32_t kPort = 5;
@@ -96,7 +96,8 @@ class CQueryFixture {
 
 // Model|Serial|Firmware|Result of a record, control characters visible.
 std::string Joined(const MtiQueryResult& r) {
-  return Visible(r.Model + "|" + r.Serial + "|" + r.Firmware + "|" + std::to_string(r.Result));
+  return EscapeControls(r.Model + "|" + r.Serial + "|" + r.Firmware + "|" +
+                        std::to_string(r.Result));
 }
 
 const SAnswers kSilent = {{"local", nullptr}, {"\x1b", nullptr}, {"stat", nullptr}};
@@ -166,8 +167,8 @@ TEST(CKsvMlcQuery, EachOutcomeGivesItsRecordTrafficAndOperatorMessage) {
     CQueryFixture fx(row.changes);
     CKsvMlcQuery query;
     EXPECT_EQ(Joined(query.QueryMTI(kPort)), row.sRecord);
-    EXPECT_EQ(Visible(fx.sHeard), Visible(row.sOnLine));
-    EXPECT_EQ(Visible(query.FWVersion() + "|" + query.SerialNo()), row.sRead);
+    EXPECT_EQ(EscapeControls(fx.sHeard), EscapeControls(row.sOnLine));
+    EXPECT_EQ(EscapeControls(query.FWVersion() + "|" + query.SerialNo()), row.sRead);
     EXPECT_EQ(fx.pPorts->IsOpen(kPort), row.fLeftOpen);
     // The thread is held for a second; then what is due runs before anything is written.
     EXPECT_EQ(fx.lTimerRanUs, 1'000'000);
@@ -220,7 +221,7 @@ TEST(CKsvMlcQuery, EachCommandWaitsItsOwnTimeOutForAnAnswer) {
       {"ovr", "!51\r\n", nullptr, 2500},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(Visible(row.sSilent));
+    SCOPED_TRACE(EscapeControls(row.sSilent));
     SAnswers changes = {{row.sSilent, nullptr}};
     if (row.sIdent != nullptr) {
       changes["ident"] = row.sIdent;
@@ -251,7 +252,7 @@ TEST(CKsvMlcQuery, TracesEveryExchangeAndAReplyTwiceOnlyWhenItEnded) {
       "Send Data ::stat\r\n\t",          "Recieve Data ::0000\r\n\t", "Recieve Data ::0000\r\n\t"};
   ASSERT_EQ(fx.pTrace->vLines.size(), kExpected.size());
   for (size_t i = 0; i < kExpected.size(); ++i) {
-    EXPECT_EQ(Visible(fx.pTrace->vLines[i]), Visible(kExpected[i])) << i;
+    EXPECT_EQ(EscapeControls(fx.pTrace->vLines[i]), EscapeControls(kExpected[i])) << i;
   }
 }
 

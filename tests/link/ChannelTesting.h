@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/MText.h"
+
 #include "link/CChannel.h"
 #include "link/CScriptedPeer.h"
 #include "platform/CAutomationError.h"
@@ -31,9 +33,6 @@ inline SRaised Raised(const std::function<void()>& fn) {
   }
   return {};
 }
-
-/// Control characters made visible, for messages.
-std::string Visible(const std::string& sText);
 
 /// Virtual time, a simulated line on port 5 with a scripted instrument at its far end, a trace
 /// recorder, and (unless asked for the plain texts) texts that show the parameters the wording of

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ksv940 {
+
+/// Text as a person reads it on one line: CR, LF and ESC as \r, \n and \e, a backslash as \\, and
+/// every other character below 32 or from 127 up as \xNN (two upper-case hexadecimal digits).
+std::string EscapeControls(std::string_view sText);
+
+/// The value of a hexadecimal digit (either case); -1 for any other character.
+int HexDigitValue(char c);
+
+}  // namespace ksv940
