@@ -14,15 +14,12 @@
 #include "sim/CSimInstrument.h"
 #include "testing/CTempDir.h"
 #include "testing/CTestContext.h"
+#include "testing/MRunCommand.h"
 
 namespace ksv940 {
 namespace {
 
-struct SRun {
-  int iExit;
-  std::string sOut;
-  std::string sErr;
-};
+using test::SRun;
 
 // ksv940 connect in this process, on virtual time, with a simulated analyzer on port 5.
 SRun Connect(const CSimScenario& scenario, std::vector<std::string> vArgs, std::string* psSent,
@@ -43,12 +40,10 @@ SRun Connect(const CSimScenario& scenario, std::vector<std::string> vArgs, std::
   auto pPorts = std::make_shared<CSimulatedPorts>();
   pPorts->Connect(5, pLine);
   ctx.Scope().Set<ISerialControlFactory>(pPorts);
-  vArgs.insert(vArgs.begin(), {"ksv940", "connect"});
-  std::ostringstream out;
-  std::ostringstream err;
-  int iExit = CCommandRegistry::Run(vArgs, out, err);
+  vArgs.insert(vArgs.begin(), "connect");
+  SRun run = test::RunInProcess(vArgs);
   sim.Detach();
-  return {iExit, out.str(), err.str()};
+  return run;
 }
 
 TEST(CmdConnect, PrintsTheIdentityOrTheOperatorsTextAndExitsAccordingly) {

@@ -8,39 +8,22 @@
 
 #include "app/CCommandRegistry.h"
 #include "testing/CTestContext.h"
+#include "testing/MRunCommand.h"
 
 namespace ksv940 {
 namespace {
 
-struct SRun {
-  int iExit;
-  std::string sOut;
-  std::string sErr;
-};
+using test::SRun;
 
 SRun Explain(std::vector<std::string> vArgs) {
-  vArgs.insert(vArgs.begin(), {"ksv940", "explain"});
-  std::ostringstream out;
-  std::ostringstream err;
-  int iExit = CCommandRegistry::Run(vArgs, out, err);
-  return {iExit, out.str(), err.str()};
-}
-
-std::string ReadFile(const std::string& sPath) {
-  std::ifstream in(sPath);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  vArgs.insert(vArgs.begin(), "explain");
+  return test::RunInProcess(vArgs);
 }
 
 // The same command as the built program, in its own process.
-SRun ExplainBinary(const std::vector<std::string>& vArgs) {
-  std::string sCommand = std::string("'") + KSV940_BINARY + "' explain";
-  for (const std::string& sArg : vArgs) {
-    sCommand += " '" + sArg + "'";
-  }
-  std::string sOut = ::testing::TempDir() + "explain.out";
-  std::string sErr = ::testing::TempDir() + "explain.err";
-  int iStatus = std::system((sCommand + " >" + sOut + " 2>" + sErr).c_str());
-  return {WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1, ReadFile(sOut), ReadFile(sErr)};
+SRun ExplainBinary(std::vector<std::string> vArgs) {
+  vArgs.insert(vArgs.begin(), "explain");
+  return test::RunBinary(vArgs);
 }
 
 // The templates, transcribed from the analyzer's template table, instructions separated by blanks

@@ -18,23 +18,10 @@
 #include "platform/CPortMap.h"
 #include "platform/MText.h"
 #include "testing/CPseudoTerminal.h"
+#include "testing/MRunCommand.h"
 
 namespace ksv940 {
 namespace {
-
-struct SRun {
-  int iExit;
-  std::string sOut;
-  std::string sErr;
-};
-
-SRun RunCommand(std::vector<std::string> vArgs) {
-  vArgs.insert(vArgs.begin(), "ksv940");
-  std::ostringstream out;
-  std::ostringstream err;
-  int iExit = CCommandRegistry::Run(vArgs, out, err);
-  return {iExit, out.str(), err.str()};
-}
 
 // The command on virtual time against a scripted instrument on port 5.
 TEST(CmdSend, PrintsEachReplyOrTheOperatorsTextAndExitsAccordingly) {
@@ -110,7 +97,7 @@ TEST(CmdSend, PrintsEachReplyOrTheOperatorsTextAndExitsAccordingly) {
     }
     std::vector<std::string> vArgs = row.vArgs;
     vArgs.insert(vArgs.begin(), "send");
-    SRun run = RunCommand(vArgs);
+    test::SRun run = test::RunInProcess(vArgs);
     EXPECT_EQ(run.iExit, row.iExit);
     EXPECT_EQ(run.sOut, row.sOut);
     EXPECT_TRUE(std::regex_match(run.sErr, std::regex(row.sErr))) << run.sErr;
@@ -126,14 +113,16 @@ TEST(CmdSend, TraceWritesTheExchangeToAFile) {
   int iFd = mkstemp(szPath);
   ASSERT_GE(iFd, 0);
   close(iFd);
-  SRun run = RunCommand({"send", "--port", "5", "--trace", szPath, "stat"});
+  test::SRun run = test::RunInProcess({"send", "--port", "5", "--trace", szPath, "stat"});
   EXPECT_EQ(run.iExit, 0);
   std::ifstream in(szPath, std::ios::binary);
   std::stringstream content;
   content << in.rdbuf();
   EXPECT_EQ(content.str(), "Send Data    ::stat\t\nRecieved Data ::0004\t\n");
   std::remove(szPath);
-  EXPECT_EQ(RunCommand({"send", "--port", "5", "--trace", "/nonexistent/dir/t", "stat"}).iExit, 2);
+  EXPECT_EQ(
+      test::RunInProcess({"send", "--port", "5", "--trace", "/nonexistent/dir/t", "stat"}).iExit,
+      2);
 }
 
 TEST(MCommandText, OperatorTextIsWhatTheMessageBoxWouldShow) {

@@ -13,24 +13,15 @@
 
 #include "app/CCommandRegistry.h"
 #include "sim/CSimTestClient.h"
+#include "testing/MRunCommand.h"
 
 extern char** environ;
 
 namespace ksv940 {
 namespace {
 
-struct SRun {
-  int iExit;
-  std::string sOut;
-  std::string sErr;
-};
-
-SRun RunInProcess(const std::vector<std::string>& vArgs) {
-  std::ostringstream out;
-  std::ostringstream err;
-  int iExit = CCommandRegistry::Run(vArgs, out, err);
-  return {iExit, out.str(), err.str()};
-}
+using test::RunInProcess;
+using test::SRun;
 
 TEST(CmdSim, RefusesBadUsageBeforeServing) {
   char szPath[] = "/tmp/ksv940-sim-scenario-XXXXXX";
@@ -43,13 +34,13 @@ TEST(CmdSim, RefusesBadUsageBeforeServing) {
     const char* szError;
   };
   const SRow rows[] = {
-      {{"ksv940", "sim", "--scenario", szPath},
+      {{"sim", "--scenario", szPath},
        "line 2: the delay of 'late' must be a whole number of 0 or more, not 'soon'"},
-      {{"ksv940", "sim", "--scenario", "/nonexistent/bench.txt"},
+      {{"sim", "--scenario", "/nonexistent/bench.txt"},
        "/nonexistent/bench.txt: cannot read the scenario file"},
-      {{"ksv940", "sim", "--pty", "--tcp", "0"}, "excludes"},
-      {{"ksv940", "sim", "--tcp", "70000"}, "70000"},
-      {{"ksv940", "sim", "--baud", "9600"}, "--baud"},
+      {{"sim", "--pty", "--tcp", "0"}, "excludes"},
+      {{"sim", "--tcp", "70000"}, "70000"},
+      {{"sim", "--baud", "9600"}, "--baud"},
   };
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szError);

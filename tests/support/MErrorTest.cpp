@@ -4,19 +4,12 @@
 
 #include "model/GDeclares.h"
 #include "testing/CTestContext.h"
+#include "testing/MCaught.h"
 
 namespace ksv940 {
 namespace {
 
-CAutomationError Caught(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const CAutomationError& err) {
-    return err;
-  }
-  ADD_FAILURE() << "nothing was raised";
-  return CAutomationError(0, "", "");
-}
+using test::Caught;
 
 TEST(MError, RaiseErrorChoosesAndTranslatesTheTextByNumber) {
   test::CTestContext ctx;
