@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "link/CChannel.h"
 #include "platform/CAutomationError.h"
 #include "platform/CContext.h"
@@ -28,42 +29,9 @@
 #include "platform/IClock.h"
 
 using namespace ksv940;
+using namespace ksv940::bench;
 
 namespace {
-
-double CpuMs(const rusage& usage);
-
-double ProcessCpuMs() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return CpuMs(usage);
-}
-
-double CpuMs(const rusage& usage) {
-  return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-}
-
-double NowMs() {
-  return std::chrono::duration<double, std::milli>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-// A pseudo-terminal pair: the terminal end's path and the far end's descriptor.
-struct SPty {
-  int iMaster = -1;
-  std::string sPath;
-  SPty() {
-    iMaster = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    grantpt(iMaster);
-    unlockpt(iMaster);
-    char szName[128];
-    ptsname_r(iMaster, szName, sizeof szName);
-    sPath = szName;
-  }
-  ~SPty() { close(iMaster); }
-};
 
 // Answers every line that arrives at the far end with sReply, at once, on its own thread.
 class CResponder {

@@ -18,45 +18,15 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "link/CKsvMlcQuery.h"
 #include "platform/CContext.h"
 #include "platform/CPortMap.h"
 
 using namespace ksv940;
+using namespace ksv940::bench;
 
 namespace {
-
-double CpuMs(const rusage& usage) {
-  return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-}
-
-double ProcessCpuMs() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return CpuMs(usage);
-}
-
-double NowMs() {
-  return std::chrono::duration<double, std::milli>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-// A pseudo-terminal whose far end is held open and never read or written: a silent line.
-struct SSilentPty {
-  int iMaster = -1;
-  std::string sPath;
-  SSilentPty() {
-    iMaster = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    grantpt(iMaster);
-    unlockpt(iMaster);
-    char szName[128];
-    ptsname_r(iMaster, szName, sizeof szName);
-    sPath = szName;
-  }
-  ~SSilentPty() { close(iMaster); }
-};
 
 void PrintCpu(const char* sWhat, double dWallMs, double dCpuMs, const std::string& sOutcome) {
   std::printf("%s: %.1f ms wall, %.2f ms CPU = %.3f %% of a core (goal: under 1 %%) -> %s\n", sWhat,
@@ -64,7 +34,7 @@ void PrintCpu(const char* sWhat, double dWallMs, double dCpuMs, const std::strin
 }
 
 void CpuOfTheQuery() {
-  SSilentPty pty;
+  SPty pty;
   auto pMap = std::make_shared<CPortMap>();
   pMap->Map(1, pty.sPath);
   CContextScope scope;
@@ -91,7 +61,7 @@ void CpuOfTheQueryCommand() {
     std::printf("ksv940 query: %s not built, skipped\n", sBinary.c_str());
     return;
   }
-  SSilentPty pty;
+  SPty pty;
   std::vector<std::string> vArgs = {sBinary, "query", "--port", pty.sPath};
   std::vector<char*> vArgv;
   for (std::string& sArg : vArgs) {
