@@ -34,9 +34,13 @@ void CMeasurementReader::ReadValue(const std::string& sCommand, IWindow* frmOwne
   for (;;) {
     if (fWireless) {
       sReply = mLink.Wifi().SendCommand(sCommand, 100);
-      // Zeroing takes longer than the command's own wait; its result follows later.
+      // Zeroing takes longer than the command's own wait; its result follows later. A connector
+      // that waited long enough has handed it over already and leaves nothing to flush.
       if (sCommand.find("zero") != std::string::npos) {
-        sReply = mLink.Wifi().FlushData(200);
+        std::string sFlushed = mLink.Wifi().FlushData(200);
+        if (!sFlushed.empty() || sReply.empty()) {
+          sReply = sFlushed;
+        }
       }
     } else {
       sReply = mLink.Channel().TransmitCmd(sCommand, "\r\n", true, 3);

@@ -1,6 +1,7 @@
 #include "platform/MRuntime.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -95,9 +96,24 @@ size_t DecimalLength(std::string_view sText) {
   return i;
 }
 
+// Reads a number that DecimalLength accepted, with "." as the decimal separator whatever locale
+// the host process runs in.
 double ParseDecimal(std::string_view sNumber) {
-  std::string sCopy(sNumber);
-  return std::strtod(sCopy.c_str(), nullptr);
+  bool fNegative = !sNumber.empty() && sNumber.front() == '-';
+  if (!sNumber.empty() && (sNumber.front() == '+' || sNumber.front() == '-')) {
+    sNumber.remove_prefix(1);
+  }
+  double dValue = 0.0;
+  auto [pEnd, ec] = std::from_chars(sNumber.data(), sNumber.data() + sNumber.size(), dValue);
+  (void)pEnd;
+  if (ec == std::errc::result_out_of_range) {
+    // Beyond the double's range: a negative exponent is (nearly) nothing, any other is infinite.
+    size_t nExponent = sNumber.find_first_of("eE");
+    bool fTiny = nExponent != std::string_view::npos && nExponent + 1 < sNumber.size() &&
+                 sNumber[nExponent + 1] == '-';
+    dValue = fTiny ? 0.0 : std::numeric_limits<double>::infinity();
+  }
+  return fNegative ? -dValue : dValue;
 }
 
 }  // namespace

@@ -110,8 +110,10 @@ void CKsvVti::InitRemote(int16_t iPort) {
     }
     mState = evsConnecting;
     mFlags.mfAbort = false;
+    mfAttemptRunning = true;
     mPowerConfig.Current = epcOff;
     Connect(iPort);
+    mfAttemptRunning = false;
   } catch (...) {
     FailInitRemote();
   }
@@ -168,7 +170,19 @@ void CKsvVti::SerialHandshake(int16_t iPort) {
     }
   }
   CheckAbort();
-  std::string sPcaType = channel.TransmitCmd("PCA_TYPE?", kCrLf, true, 3);
+  std::string sPcaType;
+  try {
+    sPcaType = channel.TransmitCmd("PCA_TYPE?", kCrLf, true, 3);
+  } catch (const CAutomationError& err) {
+    // An analyzer that answers the PCA type with an error reply has the first applied-part board:
+    // the refusal is not a failure of the connection, and its latch must not silence what follows.
+    if (err.Number() != errVTI_InvalidReply) {
+      throw;
+    }
+    channel.SetTestAbortFlag(false);
+    channel.SetTransmitReceiveFlag(false);
+    sPcaType = "!";
+  }
   if (!StartsWith(sPcaType, "!")) {
     std::vector<std::string> vFields;
     size_t nStart = 0;
@@ -196,10 +210,13 @@ void CKsvVti::WirelessHandshake() {
     return;
   }
   wifi.FlushData(300);
+  CheckAbort();
   std::string sStatus = wifi.SendCommand("stat", 50);
+  CheckAbort();
   if ((HexStatusValue(sStatus) & 0x4) == 0) {
     wifi.SendCommand("remote", 30);
   }
+  CheckAbort();
   wifi.SendCommand("rptime=" + std::to_string(mTestOptions->PolaritySwitchingDelay()), 30);
   CheckAbort();
 }
@@ -214,20 +231,23 @@ void CKsvVti::CheckAbort() const {
 
 void CKsvVti::FailInitRemote() {
   CAutomationError errFailure = CAutomationError::FromCurrentException();
-  if (mFlags.mfAbort && errFailure.Number() != errVTI_UserAbort) {
+  if (mfAttemptRunning && mFlags.mfAbort && errFailure.Number() != errVTI_UserAbort) {
     // Whatever the interrupted exchange ended in, the attempt ended because it was aborted.
     errFailure = CAutomationError(errVTI_UserAbort, kSource, {});
   }
+  mfAttemptRunning = false;
   CChannel& channel = mLink.Channel();
-  if (channel.State() != evsClosed) {
-    // Each step on its own: a failing one must not keep the port from being closed.
-    if (mLink.Wireless()) {
-      IgnoringErrors([&] { mLink.Wifi().SendCommand("local"); });
-    } else {
-      IgnoringErrors([&] { channel.Wait(50); });
-      IgnoringErrors([&] { channel.TransmitCmd("local", "", false, 3); });
-      IgnoringErrors([&] { channel.ClosePort(); });
-    }
+  // The analyzer is returned to local operation on the link the attempt used. Each step on its
+  // own: a failing one must not keep the port from being closed.
+  if (mLink.Wireless()) {
+    IgnoringErrors([&] { mLink.Wifi().SendCommand("local"); });
+  } else if (channel.State() != evsClosed) {
+    // A failed exchange has set the channel's latch, which would keep "local" from being sent
+    // and leave the front panel locked.
+    channel.SetTestAbortFlag(false);
+    IgnoringErrors([&] { channel.Wait(50); });
+    IgnoringErrors([&] { channel.TransmitCmd("local", "", false, 3); });
+    IgnoringErrors([&] { channel.ClosePort(); });
   }
   mState = evsClosed;
   ReportError(errFailure);
@@ -344,6 +364,9 @@ bool CKsvVti::InHighVoltageMode() {
   try {
     CheckPreconditions();
     mState = evsBusy;
+    // The answer must come from the analyzer: a latch left by an earlier failure would make the
+    // channel send nothing and the empty status read as "no high voltage".
+    mLink.Channel().SetTestAbortFlag(false);
     std::string sStatus;
     if (mLink.Wireless()) {
       mLink.Wifi().FlushData(50);
@@ -369,6 +392,9 @@ bool CKsvVti::Calibrate() {
     mFlags.mfAbort = false;
     mState = evsBusy;
     mTestResult = std::make_shared<CKsvTestResult>();
+    // Zeroing without its set-up would be wrong: a latch left by an earlier failure must not skip
+    // the set-up commands while "zero" (which clears it) goes out.
+    mLink.Channel().SetTestAbortFlag(false);
     CMicroSequence sequence;
     sequence.Initialize(etcProtEarth, epcOff, "-1", "", *mTestOptions);
     int32_t i = 0;

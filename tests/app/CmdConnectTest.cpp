@@ -115,9 +115,8 @@ TEST(CmdConnect, CtrlCAbortsTheConnectionAttempt) {
   EXPECT_EQ(run.iExit, ecxUserAbort);
   EXPECT_EQ(run.sErr, "ksv940: stopped by the operator\n");
   EXPECT_EQ(run.sOut, "");
-  // The attempt ends with its failure path: the status request that got no reply set the
-  // channel's latch, so "local" is not sent; the port is closed.
-  EXPECT_EQ(sSent, "\x1b\r\nstat\r\nstat\r\nstat\r\n");
+  // The attempt ends with its failure path: remote operation is ended, the port closed.
+  EXPECT_EQ(sSent, "\x1b\r\nstat\r\nstat\r\nstat\r\nlocal\r\nlocal\r\nlocal\r\n");
 }
 
 TEST(CmdConnect, BadUsageSaysWhatIsWrong) {

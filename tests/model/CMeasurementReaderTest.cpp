@@ -201,6 +201,14 @@ TEST(CMeasurementReader, WirelessRetriesNotReadyAndFlushesZeroing) {
                                         "SendCommand(read,100)"}));
   }
   {
+    // A connector that waits long enough hands the zeroing over itself; it is kept.
+    CReaderFixture f(true);
+    f.peer.Queue(std::string("0.011\r\n"), 50);
+    f.reader.ReadValue("zero", nullptr, f.result);
+    EXPECT_FLOAT_EQ(f.result.Value(), 0.011F);
+    EXPECT_EQ(f.result.State(), etsCompleted);
+  }
+  {
     CReaderFixture f(true);
     f.peer.Queue(std::string("0.012\r\n"), 150);
     f.reader.ReadValue("zero", nullptr, f.result);

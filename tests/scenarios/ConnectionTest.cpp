@@ -12,8 +12,8 @@ namespace {
 using test::CVtiRig;
 
 const std::string kHandshake = "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=2\r\nident\r\nsn\r\n";
-// The failure path sends "local" without waiting for a terminator, so all three attempts go out.
-// After a failed exchange the channel's latch keeps it from being sent at all.
+// The failure path sends "local" without waiting for a terminator, so all three attempts go out,
+// also after a failed exchange has set the channel's latch.
 const std::string kLocal = "local\r\nlocal\r\nlocal\r\n";
 
 TEST(Connection, SerialHandshakePutsTheAnalyzerIntoRemoteOperationAndReadsItsIdentity) {
@@ -86,15 +86,16 @@ TEST(Connection, EveryFailureShowsItsCauseSendsLocalAndClosesThePort) {
   const std::vector<SRow> rows = {
       {"no such port", 9, "", "Can not open port 9", ""},
       {"silent analyzer", CVtiRig::kPort, "on esc every silent",
-       "Instrument is not responding, Please restart the instrument.", "\\e\r\n\\e\r\n\\e\r\n"},
+       "Instrument is not responding, Please restart the instrument.",
+       "\\e\r\n\\e\r\n\\e\r\n" + kLocal},
       {"remote refused", CVtiRig::kPort, "on remote every error 31",
        "The test could not be completed due to a communication error",
-       "\\e\r\nstat\r\nremote\r\nremote\r\nremote\r\n"},
+       "\\e\r\nstat\r\nremote\r\nremote\r\nremote\r\n" + kLocal},
       {"garbled identity", CVtiRig::kPort, "on ident every garbled",
        "The test could not be completed due to a communication error",
        "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=2\r\nident\r\n" + kLocal},
       {"instrument error", CVtiRig::kPort, "on esc 1 error 33",
-       "The KSV940 reported an error: Cannot null.", "\\e\r\n"},
+       "The KSV940 reported an error: Cannot null.", "\\e\r\n" + kLocal},
   };
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szWhat);
@@ -111,9 +112,20 @@ TEST(Connection, EveryFailureShowsItsCauseSendsLocalAndClosesThePort) {
   }
 }
 
+TEST(Connection, AnErrorReplyToThePcaTypeMeansTheFirstBoard) {
+  CVtiRig rig(CSimScenario::Parse("on PCA_TYPE? every error 30"));
+  rig.pVti->InitRemote(CVtiRig::kPort);
+  EXPECT_EQ(rig.pVti->State(), evsIdle);
+  EXPECT_TRUE(rig.ctx.MessageBoxes().empty());
+  EXPECT_EQ(rig.TakeSent(),
+            "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nPCA_TYPE?\r\nPCA_TYPE?\r\nrptime="
+            "2\r\nident\r\nsn\r\n");
+}
+
 TEST(Connection, ASecondInitRemoteEndsTheOpenConnection) {
   CVtiRig rig;
   rig.Connect();
+  rig.pVti->Abort();  // an abort the host asked for earlier is no part of this failure
   auto err = test::Caught([&] { rig.pVti->InitRemote(CVtiRig::kPort); });
   EXPECT_EQ(err.Number(), errVTI_Error);
   ASSERT_EQ(rig.ctx.MessageBoxes().size(), 1u);
@@ -190,6 +202,17 @@ TEST(Connection, WirelessHandshakeGoesThroughTheConnector) {
   EXPECT_EQ(rig.TakeSent(), "ident\r\nstat\r\nremote\r\nrptime=2\r\nident\r\nsn\r\n");
   EXPECT_EQ(rig.pVti->MtiData()->SerialNumber(), "K9400123");
   EXPECT_TRUE(rig.pLookup->vAsked.empty());
+}
+
+TEST(Connection, EndRemoteDuringAWirelessAttemptReturnsTheAnalyzerToLocalOperation) {
+  CVtiRig rig(CSimScenario(), test::erlWireless);
+  rig.ctx.Pump().AddTimer(20'000, 0, [&] { rig.pVti->EndRemote(&rig.guide); });
+  auto err = test::Caught([&] { rig.pVti->InitRemote(-1); });
+  EXPECT_EQ(err.Number(), errVTI_UserAbort);
+  EXPECT_EQ(rig.pVti->State(), evsClosed);
+  ASSERT_FALSE(rig.pWifi->vCalls.empty());
+  EXPECT_EQ(rig.pWifi->vCalls.back(), "SendCommand(local)");
+  EXPECT_EQ(rig.TakeSent().find("ident\r\n", 7), std::string::npos);  // no identity was read
 }
 
 TEST(Connection, NoWirelessInstrumentIsNoError) {

@@ -180,6 +180,19 @@ TEST(SafetyTestRun, CalibrateZeroesTheLeadsWithoutStopsOrPauses) {
   EXPECT_EQ(rig.pVti->State(), evsIdle);
 }
 
+TEST(SafetyTestRun, AfterAFailedExchangeZeroingAndHighVoltageStillAskTheAnalyzer) {
+  CVtiRig rig(CSimScenario::Parse(
+      "on eres 1 silent\non eres 2 silent\non eres 3 silent\nstatus stat2 0040"));
+  rig.Connect();
+  EXPECT_EQ(test::Caught([&] { rig.pVti->Calibrate(); }).Number(), errVTI_Error);
+  rig.TakeSent();
+  EXPECT_TRUE(rig.pVti->FlagAbort());  // the channel's latch is set
+  EXPECT_EQ(test::Caught([&] { rig.pVti->InHighVoltageMode(); }).Number(), errVTI_Error);
+  EXPECT_EQ(rig.TakeSent(), "\\e\r\nstat2\r\n");
+  EXPECT_TRUE(rig.pVti->Calibrate());
+  EXPECT_EQ(rig.TakeSent(), "eres=low\r\nrwire=2\r\nzero\r\n");
+}
+
 TEST(SafetyTestRun, HighVoltageBitsMakeTheAnalyzerBusy) {
   struct SRow {
     const char* szStatus2;
