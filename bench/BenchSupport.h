@@ -3,12 +3,15 @@
 // What the benchmarks share: the process's CPU time, a wall clock, and a pseudo-terminal pair.
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace ksv940::bench {
 
@@ -47,5 +50,51 @@ struct SPty {
   SPty(const SPty&) = delete;
   SPty& operator=(const SPty&) = delete;
 };
+
+/// How a run of the ksv940 command, in a process of its own, went.
+struct SCommandRun {
+  bool fRan = false;     ///< false when the command is not built beside the benchmark
+  double dWallMs = 0.0;  ///< from start to exit
+  double dCpuMs = 0.0;   ///< the whole process's CPU time
+  int iExit = -1;
+};
+
+/// Runs the ksv940 command built beside this benchmark with vArgs, its output thrown away.
+inline SCommandRun RunKsv940(std::vector<std::string> vArgs) {
+  SCommandRun run;
+  char szSelf[4096];
+  ssize_t n = readlink("/proc/self/exe", szSelf, sizeof szSelf - 1);
+  if (n <= 0) {
+    return run;
+  }
+  std::string sBinary = std::string(szSelf, static_cast<size_t>(n));
+  sBinary = sBinary.substr(0, sBinary.rfind('/') + 1) + "ksv940";
+  if (access(sBinary.c_str(), X_OK) != 0) {
+    return run;
+  }
+  vArgs.insert(vArgs.begin(), sBinary);
+  std::vector<char*> vArgv;
+  for (std::string& sArg : vArgs) {
+    vArgv.push_back(sArg.data());
+  }
+  vArgv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  double dStart = NowMs();
+  pid_t pid = 0;
+  if (posix_spawn(&pid, sBinary.c_str(), &actions, nullptr, vArgv.data(), environ) == 0) {
+    int iStatus = 0;
+    rusage usage{};
+    wait4(pid, &iStatus, 0, &usage);
+    run.fRan = true;
+    run.dWallMs = NowMs() - dStart;
+    run.dCpuMs = CpuMs(usage);
+    run.iExit = WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  return run;
+}
 
 }  // namespace ksv940::bench

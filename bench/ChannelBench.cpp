@@ -121,43 +121,16 @@ void CpuDuringSilentStat1() {
 }
 
 void CpuOfTheSendCommand() {
-  char szSelf[4096];
-  ssize_t n = readlink("/proc/self/exe", szSelf, sizeof szSelf - 1);
-  if (n <= 0) {
-    return;
-  }
-  std::string sBinary = std::string(szSelf, static_cast<size_t>(n));
-  sBinary = sBinary.substr(0, sBinary.rfind('/') + 1) + "ksv940";
-  if (access(sBinary.c_str(), X_OK) != 0) {
-    std::printf("ksv940 send: %s not built, skipped\n", sBinary.c_str());
-    return;
-  }
   SPty pty;
-  std::vector<std::string> vArgs = {sBinary, "send", "--port", pty.sPath, "stat1"};
-  std::vector<char*> vArgv;
-  for (std::string& sArg : vArgs) {
-    vArgv.push_back(sArg.data());
-  }
-  vArgv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  double dStart = NowMs();
-  pid_t pid = 0;
-  if (posix_spawn(&pid, sBinary.c_str(), &actions, nullptr, vArgv.data(), environ) != 0) {
-    std::printf("ksv940 send: could not start %s\n", sBinary.c_str());
+  SCommandRun run = RunKsv940({"send", "--port", pty.sPath, "stat1"});
+  if (!run.fRan) {
+    std::printf("ksv940 send: the command is not built beside this benchmark, skipped\n");
     return;
   }
-  int iStatus = 0;
-  rusage usage{};
-  wait4(pid, &iStatus, 0, &usage);
-  double dWall = NowMs() - dStart;
-  posix_spawn_file_actions_destroy(&actions);
   std::printf(
       "ksv940 send stat1 (3 attempts), silent far end, the whole process: %.1f ms wall, "
       "%.2f ms CPU (goal: under 40 ms), exit %d\n",
-      dWall, CpuMs(usage), WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1);
+      run.dWallMs, run.dCpuMs, run.iExit);
 }
 
 void AddedLatency() {

@@ -50,42 +50,14 @@ void CpuOfTheQuery() {
 }
 
 void CpuOfTheQueryCommand() {
-  char szSelf[4096];
-  ssize_t n = readlink("/proc/self/exe", szSelf, sizeof szSelf - 1);
-  if (n <= 0) {
-    return;
-  }
-  std::string sBinary = std::string(szSelf, static_cast<size_t>(n));
-  sBinary = sBinary.substr(0, sBinary.rfind('/') + 1) + "ksv940";
-  if (access(sBinary.c_str(), X_OK) != 0) {
-    std::printf("ksv940 query: %s not built, skipped\n", sBinary.c_str());
-    return;
-  }
   SPty pty;
-  std::vector<std::string> vArgs = {sBinary, "query", "--port", pty.sPath};
-  std::vector<char*> vArgv;
-  for (std::string& sArg : vArgs) {
-    vArgv.push_back(sArg.data());
-  }
-  vArgv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  double dStart = NowMs();
-  pid_t pid = 0;
-  if (posix_spawn(&pid, sBinary.c_str(), &actions, nullptr, vArgv.data(), environ) != 0) {
-    std::printf("ksv940 query: could not start %s\n", sBinary.c_str());
-    posix_spawn_file_actions_destroy(&actions);
+  SCommandRun run = RunKsv940({"query", "--port", pty.sPath});
+  if (!run.fRan) {
+    std::printf("ksv940 query: the command is not built beside this benchmark, skipped\n");
     return;
   }
-  int iStatus = 0;
-  rusage usage{};
-  wait4(pid, &iStatus, 0, &usage);
-  double dWall = NowMs() - dStart;
-  posix_spawn_file_actions_destroy(&actions);
-  PrintCpu("ksv940 query, silent pseudo-terminal, the whole process", dWall, CpuMs(usage),
-           "exit " + std::to_string(WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1));
+  PrintCpu("ksv940 query, silent pseudo-terminal, the whole process", run.dWallMs, run.dCpuMs,
+           "exit " + std::to_string(run.iExit));
 }
 
 }  // namespace

@@ -139,17 +139,13 @@ TEST(CmdConnect, BadUsageSaysWhatIsWrong) {
 // The built command with its own simulated analyzer on a pseudo-terminal, in real time.
 TEST(CmdConnectEndToEnd, ConnectsToTheSimulatedAnalyzerAndEndsRemoteOperation) {
   test::CTempDir dir;
-  std::string sCommand = std::string(KSV940_BINARY) +
-                         " connect --simulate --operator auto --trace " + dir.PathOf("trace") +
-                         " >" + dir.PathOf("out") + " 2>&1";
-  int iStatus = std::system(sCommand.c_str());
-  std::stringstream out;
+  SRun run = test::RunBinary(
+      {"connect", "--simulate", "--operator", "auto", "--trace", dir.PathOf("trace")});
   std::stringstream trace;
-  out << std::ifstream(dir.PathOf("out")).rdbuf();
   trace << std::ifstream(dir.PathOf("trace")).rdbuf();
-  ASSERT_TRUE(WIFEXITED(iStatus));
-  EXPECT_EQ(WEXITSTATUS(iStatus), 0);
-  EXPECT_EQ(out.str(), "Model: KSV 940\nSerial: K9400123\nFirmware: 1.20\n");
+  EXPECT_EQ(run.iExit, 0);
+  EXPECT_EQ(run.sOut, "Model: KSV 940\nSerial: K9400123\nFirmware: 1.20\n");
+  EXPECT_EQ(run.sErr, "");
   EXPECT_NE(trace.str().find("Send Data    ::remote\t\nRecieved Data ::*\r\n\t\n"),
             std::string::npos)
       << trace.str();

@@ -16,6 +16,7 @@
 #include "sim/CSimInstrument.h"
 #include "testing/CTempDir.h"
 #include "testing/CTestContext.h"
+#include "testing/MRunCommand.h"
 
 namespace ksv940 {
 namespace {
@@ -91,16 +92,11 @@ TEST(CmdQuery, PrintsTheRecordWithControlCharactersEscapedOrSaysWhatIsWrong) {
 // The built command with its own simulated analyzer on a pseudo-terminal, in real time.
 TEST(CmdQueryEndToEnd, IdentifiesTheSimulatedAnalyzerInFull) {
   test::CTempDir dir;
-  std::string sCommand = std::string(KSV940_BINARY) + " query --simulate --trace " +
-                         dir.PathOf("trace") + " >" + dir.PathOf("out") + " 2>&1";
-  int iStatus = std::system(sCommand.c_str());
-  std::stringstream out;
+  test::SRun run = test::RunBinary({"query", "--simulate", "--trace", dir.PathOf("trace")});
   std::stringstream trace;
-  out << std::ifstream(dir.PathOf("out")).rdbuf();
   trace << std::ifstream(dir.PathOf("trace")).rdbuf();
-  ASSERT_TRUE(WIFEXITED(iStatus));
-  EXPECT_EQ(WEXITSTATUS(iStatus), 0);
-  EXPECT_EQ(out.str(), "Model: KSV940\nSerial: K9400123\nFirmware: 1.20\nResult: 2\n");
+  EXPECT_EQ(run.iExit, 0);
+  EXPECT_EQ(run.sOut, "Model: KSV940\nSerial: K9400123\nFirmware: 1.20\nResult: 2\n");
   EXPECT_TRUE(
       std::regex_search(trace.str(), std::regex("^KSV940 is connected to ::COM[0-9]+\t\n")));
   EXPECT_NE(trace.str().find("Send Data ::stat1\r\n\t\nRecieve Data ::0001\r\n\t\n"),
