@@ -33,6 +33,17 @@ using namespace ksv940::bench;
 
 namespace {
 
+// A pseudo-terminal pair whose terminal end is port 1 of this thread's port map while it lives.
+struct CPtyPort {
+  SPty pty;
+  std::shared_ptr<CPortMap> pMap = std::make_shared<CPortMap>();
+  CContextScope scope;
+  CPtyPort() {
+    pMap->Map(1, pty.sPath);
+    scope.Set<CPortMap>(pMap);
+  }
+};
+
 // Answers every line that arrives at the far end with sReply, at once, on its own thread.
 class CResponder {
  public:
@@ -77,11 +88,7 @@ double Percentile(std::vector<double> v, double dP) {
 }
 
 void CpuDuringWait() {
-  SPty pty;
-  auto pMap = std::make_shared<CPortMap>();
-  pMap->Map(1, pty.sPath);
-  CContextScope scope;
-  scope.Set<CPortMap>(pMap);
+  CPtyPort port;
   CChannel channel;
   channel.OpenPort(1);
   double dCpu = ProcessCpuMs();
@@ -96,11 +103,7 @@ void CpuDuringWait() {
 }
 
 void CpuDuringSilentStat1() {
-  SPty pty;
-  auto pMap = std::make_shared<CPortMap>();
-  pMap->Map(1, pty.sPath);
-  CContextScope scope;
-  scope.Set<CPortMap>(pMap);
+  CPtyPort port;
   double dCpuOpen = ProcessCpuMs();
   CChannel channel;
   channel.OpenPort(1);
@@ -147,12 +150,8 @@ void AddedLatency() {
   cfmakeraw(&tio);
   tcsetattr(iFd, TCSANOW, &tio);
 
-  SPty pty;
-  CResponder responder(pty.iMaster, sReply);
-  auto pMap = std::make_shared<CPortMap>();
-  pMap->Map(1, pty.sPath);
-  CContextScope scope;
-  scope.Set<CPortMap>(pMap);
+  CPtyPort port;
+  CResponder responder(port.pty.iMaster, sReply);
   CChannel channel;
   channel.OpenPort(1);
 
@@ -198,11 +197,7 @@ void AddedLatency() {
 void WaitLateness() {
   constexpr int kRounds = 300;
   constexpr int32_t kWaitMs = 10;
-  SPty pty;
-  auto pMap = std::make_shared<CPortMap>();
-  pMap->Map(1, pty.sPath);
-  CContextScope scope;
-  scope.Set<CPortMap>(pMap);
+  CPtyPort port;
   CChannel channel;
   channel.OpenPort(1);
   std::vector<double> vLate;

@@ -17,6 +17,7 @@ class CInstrumentLink {
   explicit CInstrumentLink(std::shared_ptr<IWifiConnector> pWifi);
 
   CChannel& Channel() { return mChannel; }
+  const CChannel& Channel() const { return mChannel; }
   IWifiConnector& Wifi() { return *mpWifi; }
   bool Wireless() const { return mfWireless; }
   void SetWireless(bool fWireless) { mfWireless = fWireless; }

@@ -83,7 +83,7 @@ void CKsvVti::Abort() {
 }
 
 bool CKsvVti::FlagAbort() const {
-  return mFlags.mfStopFlag || const_cast<CInstrumentLink&>(mLink).Channel().TestAbortFlag();
+  return mFlags.mfStopFlag || mLink.Channel().TestAbortFlag();
 }
 
 bool CKsvVti::ChkCmdAppPODelay(const std::string& sCommandName) const {
@@ -344,10 +344,6 @@ void CKsvVti::FailOperation() {
   ReportError(errFailure);
 }
 
-std::string CKsvVti::SendOne(const std::string& sCommand, int16_t iWirelessWaitMs) {
-  return mLink.Exchange(sCommand, true, iWirelessWaitMs);
-}
-
 void CKsvVti::SendResetInstructions(const CMicroSequence& sequence, int32_t iCurrent) {
   std::string sReset = sequence.GetResetInstructions(iCurrent);
   if (sReset.empty()) {
@@ -500,7 +496,7 @@ void CKsvVti::RunSafetyTest(const std::shared_ptr<CKsvSafetyTest>& cetTest, IWin
     std::string sStandard = StandardCommand(*mTestOptions);
     std::string sReply;
     if (!sStandard.empty()) {
-      sReply = SendOne(sStandard, 30);
+      sReply = mLink.Exchange(sStandard, true, 30);
     }
     // A latch left from an earlier failure skipped the standard command; it is cleared here.
     mLink.Channel().SetTestAbortFlag(false);
@@ -569,7 +565,7 @@ void CKsvVti::RunCommand(const std::string& s, const CKsvSafetyTest& test, IWind
     mPower.mfQuitSent = true;
     return;
   }
-  std::string sReply = SendOne(s, StartsWith(s, "neut") ? 2000 : 150);
+  std::string sReply = mLink.Exchange(s, true, StartsWith(s, "neut") ? 2000 : 150);
   if (StartsWith(sReply, "!")) {
     RaiseError(errVTI_InvalidReply, kSource, {}, {sReply});
   }

@@ -88,7 +88,6 @@ class CKsvVti : public IAutomationObject {
   void CheckPreconditions() const;
   [[noreturn]] void FailInitRemote();
   [[noreturn]] void FailOperation();
-  std::string SendOne(const std::string& sCommand, int16_t iWirelessWaitMs);
   void SendResetInstructions(const CMicroSequence& sequence, int32_t iCurrent);
   void RunCommand(const std::string& s, const CKsvSafetyTest& test, IWindow* frmTestGuide);
   void RunDirective(const std::string& s, const CMicroSequence& sequence, int32_t i,
