@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "platform/CAutomationError.h"
+#include "testing/CTempDir.h"
 
 namespace ksv940 {
 namespace {
@@ -40,7 +41,8 @@ TEST(CLanguageService, StripsTheNumberAndFillsParametersInOrder) {
 }
 
 TEST(CLanguageService, CatalogueReplacesWordingByTextNumber) {
-  std::string sPath = ::testing::TempDir() + "/catalogue.txt";
+  test::CTempDir dir;
+  std::string sPath = dir.PathOf("catalogue.txt");
   {
     std::ofstream out(sPath);
     out << "# German\n\n21017=EIN\n21015=Die Leistung ist jetzt %%1.\\r\\nOK\n";

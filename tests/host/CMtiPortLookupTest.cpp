@@ -7,6 +7,7 @@
 
 #include "platform/CContext.h"
 #include "platform/CPortMap.h"
+#include "testing/CTempDir.h"
 
 namespace ksv940 {
 namespace {
@@ -41,8 +42,8 @@ TEST(CMtiPortLookup, FindsTheInstrumentsDeviceOrAnswersNothing) {
   for (size_t i = 0; i < std::size(rows); ++i) {
     const Row& row = rows[i];
     SCOPED_TRACE(i);
-    fs::path dir = fs::path(::testing::TempDir()) / ("lookup" + std::to_string(i));
-    fs::remove_all(dir);
+    test::CTempDir temp;
+    fs::path dir = temp.PathOf("dev");
     fs::create_directories(dir / "serial" / "by-id");
     for (const std::string& sDevice : row.vDevices) {
       if (sDevice.rfind("serial/", 0) == 0) {

@@ -14,6 +14,7 @@
 #include "model/GDeclares.h"
 #include "platform/CContext.h"
 #include "support/MError.h"
+#include "testing/CTempDir.h"
 
 namespace ksv940 {
 namespace {
@@ -93,8 +94,8 @@ TEST(CWifiBridgeConnector, TalksToABridgeOnLoopback) {
                           {"pol=off", "*\r\n"},
                           {"mread", "12.5\r\n13.0\r\n13.5\r\n"}});
   CWifiBridgeConnector connector(bridge.Address(), 100);
-  std::string sLog = ::testing::TempDir() + "/wifi-log.txt";
-  std::remove(sLog.c_str());
+  test::CTempDir dir;
+  std::string sLog = dir.PathOf("wifi-log.txt");
   connector.SetLogPath(sLog);
   connector.SetMonitorData(true);
   EXPECT_TRUE(connector.isWireless());

@@ -10,6 +10,7 @@
 #include "model/CKsvTestOptions.h"
 #include "model/CMicroSequence.h"
 #include "platform/MRuntime.h"
+#include "testing/CTempDir.h"
 #include "testing/CTestContext.h"
 #include "testing/MCaught.h"
 
@@ -185,12 +186,12 @@ TEST(CKsvSafetyTest, LoadAndSaveRoundTripThroughARealTestPlan) {
   outside.Initialize(etcEarthLeak, 99);
   enclosure.Save(plan);
   outside.Save(plan);
-  std::string sPath = ::testing::TempDir() + "plan.xml";
+  test::CTempDir dir;
+  std::string sPath = dir.PathOf("plan.xml");
   plan.SaveFile(sPath);
 
   CXmlDocument loaded;
   loaded.LoadFile(sPath);
-  std::remove(sPath.c_str());
   EXPECT_NE(loaded.Text().find("<KSV940Test ID=\"9\" PC=\"3\" />"), std::string::npos);
   auto vElements = loaded.Elements();
   ASSERT_EQ(vElements.size(), 2u);

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/CCommandRegistry.h"
+#include "testing/CTempDir.h"
 
 namespace ksv940::test {
 
@@ -42,8 +43,11 @@ SRun RunBinary(const std::vector<std::string>& vArgs) {
   for (const std::string& sArg : vArgs) {
     sCommand += " " + Quoted(sArg);
   }
-  std::string sOut = ::testing::TempDir() + "ksv940-run.out";
-  std::string sErr = ::testing::TempDir() + "ksv940-run.err";
+  // Each run has its own files: tests run in parallel processes, and a shared name would let
+  // one test read another's output.
+  CTempDir dir;
+  std::string sOut = dir.PathOf("out");
+  std::string sErr = dir.PathOf("err");
   int iStatus = std::system((sCommand + " >" + sOut + " 2>" + sErr).c_str());
   return {WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1, ReadWhole(sOut), ReadWhole(sErr)};
 }
