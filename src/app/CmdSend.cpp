@@ -10,6 +10,7 @@
 #include "app/MCommandText.h"
 #include "app/MPortOption.h"
 #include "link/CChannel.h"
+#include "link/MWire.h"
 #include "platform/CAutomationError.h"
 #include "platform/CContext.h"
 #include "platform/CFileTraceSink.h"
@@ -45,7 +46,7 @@ int RunSend(const SSendOptions& options, SCommandContext& ctx) {
     ctx.err << "ksv940 send: " << err.Description() << "\n";
     return ecxUsage;
   }
-  std::string sAck = options.sAck == "star" ? "*\r\n" : options.sAck == "none" ? "" : "\r\n";
+  std::string sAck = options.sAck == "star" ? kAcknowledged : options.sAck == "none" ? "" : kCrLf;
 
   CContextScope scope;
   if (pTrace != nullptr) {

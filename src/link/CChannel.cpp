@@ -1,6 +1,7 @@
 #include "link/CChannel.h"
 
 #include "host/ILanguageService.h"
+#include "link/MWire.h"
 #include "model/GDeclares.h"
 #include "platform/CAutomationError.h"
 #include "platform/CContext.h"
@@ -16,8 +17,6 @@ namespace {
 
 constexpr const char* kSource = "CChannel";
 constexpr const char* kErrorCodeSource = "MError";
-constexpr const char* kCrLf = "\r\n";
-constexpr const char* kAcknowledge = "*\r\n";
 constexpr int32_t kObjectNotSet = 91;
 constexpr int32_t kQuickTimeOutMs = 1000;
 constexpr int32_t kTimeOutMs = 10000;
@@ -241,7 +240,7 @@ void CChannel::Wait(int32_t lTmOut) {
 }
 
 std::string CChannel::ParseResult(const std::string& sRx, bool fParse) {
-  if (sRx == kAcknowledge) {
+  if (sRx == kAcknowledged) {
     return sRx;
   }
   size_t nEnd = sRx.find(kCrLf);

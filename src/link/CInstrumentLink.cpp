@@ -1,5 +1,7 @@
 #include "link/CInstrumentLink.h"
 
+#include "link/MWire.h"
+
 namespace ksv940 {
 
 CInstrumentLink::CInstrumentLink(std::shared_ptr<IWifiConnector> pWifi)
@@ -9,7 +11,7 @@ std::string CInstrumentLink::Exchange(const std::string& sCommand, bool fParse, 
   if (mfWireless) {
     return mpWifi->SendCommand(sCommand, iWaitMs);
   }
-  return mChannel.TransmitCmd(sCommand, "\r\n", fParse, 3);
+  return mChannel.TransmitCmd(sCommand, kCrLf, fParse, 3);
 }
 
 }  // namespace ksv940

@@ -1,6 +1,7 @@
 #include "link/CKsvMlcQuery.h"
 
 #include "host/ILanguageService.h"
+#include "link/MWire.h"
 #include "model/GDeclares.h"
 #include "platform/CAutomationError.h"
 #include "platform/CContext.h"
@@ -16,7 +17,6 @@ namespace ksv940 {
 namespace {
 
 constexpr const char* kModel = "KSV940";
-constexpr const char* kCrLf = "\r\n";
 constexpr int32_t kTrue = -1;
 constexpr int32_t kFalse = 0;
 

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "link/MWire.h"
 #include "model/GDeclares.h"
 #include "platform/CClassRegistry.h"
 #include "platform/CContext.h"
@@ -160,7 +161,7 @@ std::string CWifiBridgeConnector::SendCommand(const std::string& sCommand,
     Log("dropped", msReceived);
     msReceived.clear();
   }
-  std::string sLine = sCommand + "\r\n";
+  std::string sLine = sCommand + kCrLf;
   Log(">", sLine);
   size_t nSent = 0;
   while (nSent < sLine.size()) {
@@ -178,8 +179,8 @@ std::string CWifiBridgeConnector::SendCommand(const std::string& sCommand,
   }
   int32_t lWaitMs = std::max<int32_t>(*iWaitMs, mlReplyFloorMs);
   WaitUntil(mpPump->Clock().NowUs() + lWaitMs * 1000LL,
-            [this] { return msReceived.find("\r\n") != std::string::npos || mfPeerClosed; });
-  size_t nEnd = msReceived.find("\r\n");
+            [this] { return msReceived.find(kCrLf) != std::string::npos || mfPeerClosed; });
+  size_t nEnd = msReceived.find(kCrLf);
   if (nEnd == std::string::npos) {
     if (mfPeerClosed) {
       Fail("The wireless bridge closed the connection.");
@@ -207,20 +208,20 @@ std::string CWifiBridgeConnector::FlushData(int16_t iWaitMs) {
 
 std::string CWifiBridgeConnector::ReplyOf(const std::string& sLine) {
   // Handed over as the serial channel hands a reply over, so the plug-in reads both links alike.
-  if (sLine == "*\r\n") {
+  if (sLine == kAcknowledged) {
     return sLine;
   }
-  return sLine.substr(0, sLine.find("\r\n"));
+  return sLine.substr(0, sLine.find(kCrLf));
 }
 
 std::string CWifiBridgeConnector::NewestOutputOf(const std::string& sData) {
   // A stream of readings leaves several lines: the newest one is the instrument's output.
-  size_t nLastEnd = sData.rfind("\r\n");
+  size_t nLastEnd = sData.rfind(kCrLf);
   if (nLastEnd == std::string::npos) {
     return sData;
   }
   std::string sLines = sData.substr(0, nLastEnd);
-  size_t nPrevious = sLines.rfind("\r\n");
+  size_t nPrevious = sLines.rfind(kCrLf);
   return nPrevious == std::string::npos ? sLines : sLines.substr(nPrevious + 2);
 }
 

@@ -3,6 +3,7 @@
 #include "dialogs/FStopOnPC.h"
 #include "host/IOrvexMtiData.h"
 #include "link/CInstrumentLink.h"
+#include "link/MWire.h"
 #include "model/CAbortFlags.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CKsvTestResult.h"
@@ -43,7 +44,7 @@ void CMeasurementReader::ReadValue(const std::string& sCommand, IWindow* frmOwne
         }
       }
     } else {
-      sReply = mLink.Channel().TransmitCmd(sCommand, "\r\n", true, 3);
+      sReply = mLink.Channel().TransmitCmd(sCommand, kCrLf, true, 3);
     }
 
     bool fLeave = false;
@@ -77,7 +78,7 @@ void CMeasurementReader::ReadValue(const std::string& sCommand, IWindow* frmOwne
           fLeave = true;
         } else {
           // Over range: stop the stream, let the instrument settle and measure again.
-          mLink.Channel().TransmitCmd(kEscape, "\r\n", false, 3);
+          mLink.Channel().TransmitCmd(kEscape, kCrLf, false, 3);
           mLink.Channel().Wait(500);
           fLeave = ++iBadReply > 2;
         }
@@ -129,7 +130,7 @@ void CMeasurementReader::StopStream() {
   if (mLink.Wireless()) {
     mLink.Wifi().FlushData(100);
   } else {
-    mLink.Channel().TransmitCmd(kEscape, "\r\n", false, 3);
+    mLink.Channel().TransmitCmd(kEscape, kCrLf, false, 3);
   }
 }
 

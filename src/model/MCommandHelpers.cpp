@@ -1,6 +1,7 @@
 #include "model/MCommandHelpers.h"
 
 #include "link/CInstrumentLink.h"
+#include "link/MWire.h"
 #include "model/CKsvTestOptions.h"
 #include "model/GDeclares.h"
 #include "platform/MRuntime.h"
@@ -30,7 +31,7 @@ void SendTestLoad(CInstrumentLink& link, int32_t etl) {
     link.Wifi().SendCommand(sCommand, 30);
   } else {
     // The test-load command is acknowledged with "*" CR LF; the reply is not parsed.
-    link.Channel().TransmitCmd(sCommand, "*\r\n", false, 3);
+    link.Channel().TransmitCmd(sCommand, kAcknowledged, false, 3);
   }
 }
 

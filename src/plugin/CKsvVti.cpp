@@ -6,6 +6,7 @@
 #include "host/IMtiPortLookup.h"
 #include "host/IOrvexMtiData.h"
 #include "link/IWifiConnector.h"
+#include "link/MWire.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CKsvTestResult.h"
@@ -24,7 +25,6 @@ namespace ksv940 {
 namespace {
 
 constexpr const char* kSource = "CKsvVti";
-constexpr const char* kCrLf = "\r\n";
 const std::string kEscape(1, '\x1b');
 constexpr const char* kWifiLogFile = "KSV940Log_WIFI_Connector.txt";
 constexpr double kLowestFirmware = 1.17;
@@ -160,7 +160,7 @@ void CKsvVti::SerialHandshake(int16_t iPort) {
   if ((HexStatusValue(sStatus) & 0x4) == 0) {
     channel.Wait(10);
     std::string sReply = channel.TransmitCmd("remote", kCrLf, true, 3);
-    if (sReply != "*\r\n") {
+    if (sReply != kAcknowledged) {
       // An operator abort during the exchange is kept, so that FlagAbort tells the host.
       mFlags.mfStopFlag = channel.TestAbortFlag();
       if (mFlags.mfStopFlag) {
@@ -352,7 +352,7 @@ void CKsvVti::SendResetInstructions(const CMicroSequence& sequence, int32_t iCur
   if (mLink.Wireless()) {
     mLink.Wifi().SendCommand(sReset);
   } else {
-    mLink.Channel().Transmit(sReset, "*\r\n", false, false);
+    mLink.Channel().Transmit(sReset, kAcknowledged, false, false);
   }
 }
 

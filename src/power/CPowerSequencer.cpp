@@ -5,6 +5,7 @@
 #include "dialogs/FStopOnPC.h"
 #include "dialogs/FWaitOnPC.h"
 #include "link/CInstrumentLink.h"
+#include "link/MWire.h"
 #include "model/CAbortFlags.h"
 #include "model/CKsvTestOptions.h"
 #include "model/GDeclares.h"
@@ -17,8 +18,6 @@ namespace ksv940 {
 
 namespace {
 
-constexpr const char* kCrLf = "\r\n";
-constexpr const char* kAcknowledged = "*\r\n";
 constexpr const char* kTextOn = "21017::ON";
 constexpr const char* kTextOff = "21018::OFF";
 constexpr int16_t kWirelessWaitMs = 30;
