@@ -5,10 +5,10 @@
 #include <iostream>
 
 #include "app/COperatorOption.h"
-#include "app/MCommandText.h"
 #include "host/default/CMtiData.h"
 #include "link/CWifiBridgeConnector.h"
 #include "model/GDeclares.h"
+#include "platform/CAutomationError.h"
 #include "platform/CClassRegistry.h"
 #include "platform/CFileTraceSink.h"
 #include "platform/CStopSignal.h"

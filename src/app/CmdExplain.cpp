@@ -39,7 +39,7 @@ std::shared_ptr<CMicroSequence> BuildAsRun(int32_t etc, int32_t epc, const SExpl
 
 void ReportFailure(SCommandContext& ctx) {
   CAutomationError errFailure = CAutomationError::FromCurrentException();
-  ctx.err << OperatorText(errFailure.Number(), errFailure.Description()) << "\n";
+  ctx.err << OperatorText(errFailure) << "\n";
 }
 
 int ExplainOne(const SExplainArgs& args, const CKsvTestOptions& options, SCommandContext& ctx) {

@@ -9,7 +9,6 @@
 
 #include "app/CCommandRegistry.h"
 #include "app/CInProcessSimulator.h"
-#include "app/MCommandText.h"
 #include "app/MPortOption.h"
 #include "link/CKsvMlcQuery.h"
 #include "platform/CAutomationError.h"

@@ -16,6 +16,7 @@
 #include "platform/CFileTraceSink.h"
 #include "platform/CPortMap.h"
 #include "platform/MText.h"
+#include "support/MError.h"
 
 namespace ksv940 {
 

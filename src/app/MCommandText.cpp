@@ -4,9 +4,8 @@
 
 #include <cstdio>
 
-#include "host/ILanguageService.h"
 #include "model/GDeclares.h"
-#include "platform/CContext.h"
+#include "platform/CAutomationError.h"
 #include "platform/MRuntime.h"
 
 namespace ksv940 {
@@ -63,29 +62,6 @@ std::string UnescapeCommand(const std::string& sTyped) {
     }
   }
   return sOut;
-}
-
-std::string OperatorText(const CAutomationError& errFailure) {
-  // The plug-in's numbers span 30 values from errVTI_Error.
-  constexpr int64_t kPluginRange = 29;
-  int32_t lNumber = errFailure.Number();
-  std::string sText = errFailure.Description();
-  try {
-    auto& language = CContext::Get<ILanguageService>();
-    if (lNumber < errVTI_Error || static_cast<int64_t>(lNumber) > errVTI_Error + kPluginRange) {
-      sText = language.GetText(kTextModule,
-                               "21900::Unknown error number %%1 occured.\r\nDescription: %%2",
-                               {CVariant(static_cast<int64_t>(lNumber)), CVariant(sText)});
-    }
-    sText = language.GetText(
-        kTextModule,
-        sText.empty() ? "20919::Unexpected error occured in the Plug-In, Please restart the test."
-                      : sText,
-        {});
-  } catch (...) {
-    // The text as it stands is still better than none.
-  }
-  return sText;
 }
 
 }  // namespace ksv940

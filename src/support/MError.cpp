@@ -104,6 +104,10 @@ std::string OperatorText(int32_t lNumber, const std::string& sDescription) {
   return ShownText(ReportedDescription(lNumber, sDescription));
 }
 
+std::string OperatorText(const CAutomationError& errFailure) {
+  return OperatorText(errFailure.Number(), errFailure.Description());
+}
+
 void ReportError(int32_t lNumber, const std::string& sSource, const std::string& sDescription) {
   std::string sReported = sDescription;
   if (sSource != kWifiErrorSource) {

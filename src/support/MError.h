@@ -30,6 +30,7 @@ void CheckConnectStatus(const std::string& sStatus);
 /// description), an empty description with the 20919 text; the result is translated. Never raises;
 /// a failing text service gives the empty text.
 std::string OperatorText(int32_t lNumber, const std::string& sDescription);
+std::string OperatorText(const CAutomationError& errFailure);
 
 /// The last stop of a failed public operation: shows the failure to the operator once (not for
 /// errVTI_Error, errVTI_UserAbort or the wireless connector's own failures), then raises it to

@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "app/CCommandRegistry.h"
-#include "app/MCommandText.h"
 #include "app/MPortOption.h"
 #include "link/ChannelTesting.h"
 #include "platform/CPortMap.h"
@@ -123,17 +122,6 @@ TEST(CmdSend, TraceWritesTheExchangeToAFile) {
   EXPECT_EQ(
       test::RunInProcess({"send", "--port", "5", "--trace", "/nonexistent/dir/t", "stat"}).iExit,
       2);
-}
-
-TEST(MCommandText, OperatorTextIsWhatTheMessageBoxWouldShow) {
-  test::CTestContext ctx;
-  EXPECT_EQ(OperatorText(CAutomationError(static_cast<int32_t>(0x8004A463u), "CChannel",
-                                          "Can not open port 5")),
-            "Can not open port 5");
-  EXPECT_EQ(OperatorText(CAutomationError(static_cast<int32_t>(0x8004A464u), "CChannel", "")),
-            "Unexpected error occured in the Plug-In, Please restart the test.");
-  EXPECT_EQ(OperatorText(CAutomationError(13, "OrvexKSV940vti", "Type mismatch")),
-            "Unknown error number 13 occured.\r\nDescription: Type mismatch");
 }
 
 TEST(MPortOption, NumbersStandAndDevicesAreRegisteredUnderAFreeNumber) {

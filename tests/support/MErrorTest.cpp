@@ -169,6 +169,17 @@ class CFailingLanguage : public CLanguageService {
   }
 };
 
+TEST(MError, OperatorTextOfAFailureIsWhatTheMessageBoxWouldShow) {
+  test::CTestContext ctx;
+  EXPECT_EQ(OperatorText(CAutomationError(static_cast<int32_t>(0x8004A463u), "CChannel",
+                                          "Can not open port 5")),
+            "Can not open port 5");
+  EXPECT_EQ(OperatorText(CAutomationError(static_cast<int32_t>(0x8004A464u), "CChannel", "")),
+            "Unexpected error occured in the Plug-In, Please restart the test.");
+  EXPECT_EQ(OperatorText(CAutomationError(13, "OrvexKSV940vti", "Type mismatch")),
+            "Unknown error number 13 occured.\r\nDescription: Type mismatch");
+}
+
 TEST(MError, AFailingTranslationLeavesOnlyThatTextEmpty) {
   test::CTestContext ctx;
   auto pLanguage = std::make_shared<CFailingLanguage>();
