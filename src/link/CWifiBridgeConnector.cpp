@@ -107,7 +107,7 @@ bool CWifiBridgeConnector::ConnectWireless() {
     // The connection is made when the socket becomes writable; the pump keeps serving meanwhile.
     bool fWritable = false;
     CMessagePump::Id writable = mpPump->WatchWritable(iSocket, [&] { fWritable = true; });
-    WaitUntil(lDeadlineUs, [&] { return fWritable; });
+    mpPump->RunUntil(lDeadlineUs, [&] { return fWritable; });
     mpPump->Unwatch(writable);
     int iError = 0;
     socklen_t nLength = sizeof iError;
@@ -178,8 +178,8 @@ std::string CWifiBridgeConnector::SendCommand(const std::string& sCommand,
     return {};
   }
   int32_t lWaitMs = std::max<int32_t>(*iWaitMs, mlReplyFloorMs);
-  WaitUntil(mpPump->Clock().NowUs() + lWaitMs * 1000LL,
-            [this] { return msReceived.find(kCrLf) != std::string::npos || mfPeerClosed; });
+  mpPump->RunUntil(mpPump->Clock().NowUs() + lWaitMs * 1000LL,
+                   [this] { return msReceived.find(kCrLf) != std::string::npos || mfPeerClosed; });
   size_t nEnd = msReceived.find(kCrLf);
   if (nEnd == std::string::npos) {
     if (mfPeerClosed) {
@@ -195,7 +195,7 @@ std::string CWifiBridgeConnector::SendCommand(const std::string& sCommand,
 
 std::string CWifiBridgeConnector::FlushData(int16_t iWaitMs) {
   if (iWaitMs > 0) {
-    WaitUntil(mpPump->Clock().NowUs() + iWaitMs * 1000LL, [] { return false; });
+    mpPump->RunUntil(mpPump->Clock().NowUs() + iWaitMs * 1000LL, [] { return false; });
   }
   std::string sData;
   sData.swap(msReceived);
@@ -248,15 +248,6 @@ void CWifiBridgeConnector::OnReadable() {
     mWatch = 0;
     Log("closed", {});
   }
-}
-
-void CWifiBridgeConnector::WaitUntil(int64_t lDeadlineUs, const std::function<bool()>& fnDone) {
-  bool fTimedOut = false;
-  CMessagePump::Id timer = mpPump->AddTimer(lDeadlineUs, 0, [&] { fTimedOut = true; });
-  while (!fnDone() && !fTimedOut) {
-    mpPump->ProcessMessages();
-  }
-  mpPump->RemoveTimer(timer);
 }
 
 void CWifiBridgeConnector::Fail(const std::string& sWhat) {

@@ -54,7 +54,6 @@ class CWifiBridgeConnector : public IWifiConnector {
  private:
   void Disconnect();
   void OnReadable();
-  void WaitUntil(int64_t lDeadlineUs, const std::function<bool()>& fnDone);
   [[noreturn]] void Fail(const std::string& sWhat);
   void Log(const char* szDirection, const std::string& sData);
 

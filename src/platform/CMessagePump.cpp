@@ -178,6 +178,25 @@ bool CMessagePump::ProcessPending() {
   return fRan;
 }
 
+bool CMessagePump::RunUntil(int64_t lDeadlineUs, const std::function<bool()>& fnDone) {
+  bool fReached = false;
+  Id timer = AddTimer(lDeadlineUs, 0, [&fReached] { fReached = true; });
+  // The timer refers to this frame: it must go however the loop ends, or a later turn of the pump
+  // would write to a frame that no longer exists.
+  struct SRemove {
+    CMessagePump& pump;
+    Id id;
+    ~SRemove() { pump.RemoveTimer(id); }
+  } remove{*this, timer};
+  while (!fnDone()) {
+    if (fReached) {
+      return false;
+    }
+    ProcessMessages();
+  }
+  return true;
+}
+
 void CMessagePump::ProcessMessages() {
   if (ProcessPending()) {
     return;

@@ -64,6 +64,11 @@ class CMessagePump {
   /// Runs what is due now without blocking; answers whether anything ran.
   bool ProcessPending();
 
+  /// Processes messages until fnDone holds or the clock reaches lDeadlineUs, whichever comes
+  /// first; answers whether fnDone held. fnDone is asked before every turn of the pump. The
+  /// deadline leaves nothing behind, also when a handler raises.
+  bool RunUntil(int64_t lDeadlineUs, const std::function<bool()>& fnDone);
+
  private:
   struct STimer {
     int64_t lDueUs;

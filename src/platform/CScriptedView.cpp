@@ -116,17 +116,7 @@ void CScriptedView::Show(const std::string& sText, const std::string& sTitle, bo
   mvBoxes.push_back({sText, MessageBoxTitle(sTitle), fExclamation, lShownUs, -1});
   if (mlMessageBoxDelayMs > 0) {
     // The box is modal: the thread keeps handling its messages until OK is pressed.
-    bool fAnswered = false;
-    CMessagePump::Id id =
-        pump.AddTimer(lShownUs + mlMessageBoxDelayMs * 1000, 0, [&] { fAnswered = true; });
-    try {
-      while (!fAnswered) {
-        pump.ProcessMessages();
-      }
-    } catch (...) {
-      pump.RemoveTimer(id);
-      throw;
-    }
+    pump.RunUntil(lShownUs + mlMessageBoxDelayMs * 1000, [] { return false; });
   }
   mvBoxes[nBox].lAnsweredUs = pump.Clock().NowUs();
 }

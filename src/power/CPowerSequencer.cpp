@@ -138,13 +138,9 @@ void CPowerSequencer::PauseAfterSwitchOff() {
   // The pause is kept as the channel keeps it: the thread goes on processing its messages, and an
   // abort requested meanwhile cuts the pause short.
   auto& pump = CContext::Get<CMessagePump>();
-  bool fElapsed = false;
   bool fAbortBefore = mFlags.mfAbort;
-  CPumpTimer timer([&] { fElapsed = true; });
-  timer.Start(kSwitchOffPauseMs);
-  while (!fElapsed && (fAbortBefore || !mFlags.mfAbort)) {
-    pump.ProcessMessages();
-  }
+  pump.RunUntil(pump.Clock().NowUs() + kSwitchOffPauseMs * 1000LL,
+                [&] { return !fAbortBefore && mFlags.mfAbort; });
 }
 
 void CPowerSequencer::SendInstruction(const std::string& sInstruction) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,49 @@ TEST(CMessagePump, PostedTasksRunBeforeTimeAdvances) {
 TEST(CMessagePump, VirtualPumpWithNothingToWaitForFailsInsteadOfHanging) {
   test::CTestContext ctx;
   EXPECT_THROW(ctx.Pump().ProcessMessages(), std::logic_error);
+}
+
+TEST(CMessagePump, RunUntilEndsOnTheConditionOrTheDeadlineAndLeavesNoTimerBehind) {
+  struct Row {
+    const char* szCase;
+    int64_t lConditionAtUs;  // when a timer makes the condition hold
+    bool fHandlerRaises;     // that timer's handler raises instead
+    bool fHeld;
+    int64_t lEndUs;
+  };
+  const Row rows[] = {
+      {"condition first", 2'000, false, true, 2'000},
+      {"deadline first", 9'000, false, false, 5'000},
+      {"handler raises", 2'000, true, false, 2'000},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.szCase);
+    test::CTestContext ctx;
+    bool fCondition = false;
+    ctx.Pump().AddTimer(row.lConditionAtUs, 0, [&] {
+      if (row.fHandlerRaises) {
+        throw std::runtime_error("handler failed");
+      }
+      fCondition = true;
+    });
+    bool fHeld = false;
+    bool fRaised = false;
+    try {
+      fHeld = ctx.Pump().RunUntil(5'000, [&] { return fCondition; });
+    } catch (const std::runtime_error&) {
+      fRaised = true;
+    }
+    EXPECT_EQ(fRaised, row.fHandlerRaises);
+    EXPECT_EQ(fHeld, row.fHeld);
+    EXPECT_EQ(ctx.Clock().NowUs(), row.lEndUs);
+    // Whatever ended the wait, its deadline is gone: an idle pump goes straight to what comes
+    // next, not to 5 ms.
+    ctx.Pump().WakeAt(20'000);
+    while (ctx.Clock().NowUs() < 20'000) {
+      ctx.Pump().ProcessMessages();
+      EXPECT_NE(ctx.Clock().NowUs(), 5'000);
+    }
+  }
 }
 
 TEST(CMessagePump, HandlersMayRemoveTimersAndNestThePump) {

@@ -74,12 +74,8 @@ std::string CSimWifiConnector::FlushData(int16_t iWaitMs) {
 
 void CSimWifiConnector::WaitMs(int32_t lMs, bool fUntilLine) {
   auto& pump = CContext::Get<CMessagePump>();
-  bool fTimedOut = false;
-  auto timer = pump.AddTimer(pump.Clock().NowUs() + lMs * 1000LL, 0, [&] { fTimedOut = true; });
-  while (!fTimedOut && !(fUntilLine && msReceived.find("\r\n") != std::string::npos)) {
-    pump.ProcessMessages();
-  }
-  pump.RemoveTimer(timer);
+  pump.RunUntil(pump.Clock().NowUs() + lMs * 1000LL,
+                [&] { return fUntilLine && msReceived.find("\r\n") != std::string::npos; });
 }
 
 }  // namespace ksv940::test
