@@ -257,7 +257,11 @@ void CPosixSerialControl::ReadWaiting() {
 }
 
 int32_t CPosixSerialControl::InBufferCount() {
-  ReadWaiting();
+  // The pump's watch keeps the buffer filled; the device is asked directly only when the buffer is
+  // empty, so that reading a reply a character at a time costs no system call per character.
+  if (Received() == 0) {
+    ReadWaiting();
+  }
   return static_cast<int32_t>(std::min<size_t>(Received(), INT32_MAX));
 }
 
