@@ -12,14 +12,6 @@ CInProcessSimulator::CInProcessSimulator(CSimScenario scenario)
       mpPty(std::make_unique<CSimPty>(*mpInstrument)),
       mlPort(CContext::Get<CPortMap>().Register(mpPty->DevicePath())) {}
 
-CInProcessSimulator::~CInProcessSimulator() {
-  // The terminal goes first: it hands characters to the instrument.
-  mpPty.reset();
-  mpInstrument.reset();
-}
-
-const std::string& CInProcessSimulator::DevicePath() const {
-  return mpPty->DevicePath();
-}
+CInProcessSimulator::~CInProcessSimulator() = default;
 
 }  // namespace ksv940

@@ -27,12 +27,10 @@ class CInProcessSimulator {
 
   /// The port number the terminal is registered under.
   int32_t Port() const { return mlPort; }
-  /// The terminal's device, such as /dev/pts/4.
-  const std::string& DevicePath() const;
-  /// The instrument, with its live scenario and what it received.
-  CSimInstrument& Instrument() { return *mpInstrument; }
 
  private:
+  // Declared before the terminal, so that the terminal, which hands characters to the instrument,
+  // goes first.
   std::unique_ptr<CSimInstrument> mpInstrument;
   std::unique_ptr<CSimPty> mpPty;
   int32_t mlPort = 0;

@@ -47,11 +47,6 @@ class COperatorOption {
   /// Parse(sSpec), or Default() for an empty sSpec.
   static COperatorOption FromText(const std::string& sSpec);
 
-  EOperatorView View() const { return meovView; }
-  /// eoaNone for plain "auto".
-  EOperatorAnswer Answer() const { return meoaAnswer; }
-  int64_t AfterMs() const { return mlAfterMs; }
-
   /// The view: the terminal on standard input and output, or the automatic operator printing
   /// forms on out and message boxes on err.
   std::shared_ptr<IFormView> MakeView(std::ostream& out, std::ostream& err) const;

@@ -28,7 +28,9 @@ CSimulatedSerialControl::~CSimulatedSerialControl() {
 }
 
 void CSimulatedSerialControl::SetSettings(const std::string& sSettings) {
-  mSettings = CLineSettings::Parse(sSettings);
+  // Nothing on an in-memory line depends on the settings, but a malformed text fails as it would on
+  // a real port.
+  CLineSettings::Parse(sSettings);
 }
 
 void CSimulatedSerialControl::SetPortOpen(bool fOpen) {

@@ -38,7 +38,6 @@ class CSimulatedSerialControl : public ISerialControl {
 
   std::shared_ptr<CSimulatedPorts::CTable> mpPorts;
   std::shared_ptr<CSimulatedLine> mpLine;
-  CLineSettings mSettings;
   int32_t mlPort = 1;
   int32_t mlOpenPort = 0;
   int32_t mlInputLen = 0;

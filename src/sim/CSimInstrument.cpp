@@ -382,12 +382,6 @@ std::string CSimInstrument::Execute(const std::string& sLine, bool& fStartsStrea
   }
   if (sKey == "pol=") {
     s.eOutlet = sValue == "off" ? esoOff : sValue == "n" ? esoNormal : esoReversed;
-  } else if (sKey == "earth=") {
-    mfEarthOpen = sValue == "o";
-  } else if (sKey == "neut=") {
-    mfNeutralOpen = sValue == "o";
-  } else if (sKey == "mode=") {
-    msMode = sValue;
   }
   return "*";
 }

@@ -60,10 +60,6 @@ class CSimInstrument {
   /// The selected measurement (its command name, lower case), or empty at the main menu.
   const std::string& Measurement() const { return msMeasurement; }
   bool Streaming() const { return mStreamTimer != 0; }
-  bool EarthOpen() const { return mfEarthOpen; }
-  bool NeutralOpen() const { return mfNeutralOpen; }
-  /// The mode of the last "mode=" ("ac", "dc", "acdc").
-  const std::string& Mode() const { return msMode; }
   /// True once a drop fault has killed the line.
   bool Dropped() const { return mfDropped; }
   /// The status word answered to "stat" (0), "stat1" (1), "stat2" (2) or "stat3" (3).
@@ -91,9 +87,6 @@ class CSimInstrument {
   std::vector<std::string> mvCommands;
   std::string msMeasurement;
   size_t mnReading = 0;
-  std::string msMode = "acdc";
-  bool mfEarthOpen = false;
-  bool mfNeutralOpen = false;
   bool mfDropped = false;
   bool mfStreamArmed = false;  // "mread" answered or about to be: its stream follows the reply
   CMessagePump::Id mStreamTimer = 0;
