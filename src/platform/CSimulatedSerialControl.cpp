@@ -3,22 +3,10 @@
 #include <algorithm>
 #include <climits>
 
-#include "platform/CAutomationError.h"
 #include "platform/MRuntime.h"
+#include "platform/MSerialControl.h"
 
 namespace ksv940 {
-
-namespace {
-
-// The number and wording a serial control uses for a member that needs an open port.
-constexpr int32_t kPortNotOpen = 8018;
-
-[[noreturn]] void RaisePortNotOpen() {
-  throw CAutomationError(kPortNotOpen, kComponentName,
-                         "Operation valid only when the port is open");
-}
-
-}  // namespace
 
 CSimulatedSerialControl::CSimulatedSerialControl(std::shared_ptr<CSimulatedPorts::CTable> pPorts)
     : mpPorts(std::move(pPorts)) {}

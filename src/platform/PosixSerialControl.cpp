@@ -13,17 +13,14 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/CAutomationError.h"
 #include "platform/CContext.h"
 #include "platform/CPortMap.h"
 #include "platform/MRuntime.h"
+#include "platform/MSerialControl.h"
 
 namespace ksv940 {
 
 namespace {
-
-// The number and wording a serial control uses for a member that needs an open port.
-constexpr int32_t kPortNotOpen = 8018;
 
 // Characters kept while nobody reads them; beyond this the line overruns and drops what comes.
 constexpr size_t kReceiveBufferLimit = 1 << 20;
@@ -38,11 +35,6 @@ class CPosixSerialControlFactory : public ISerialControlFactory {
     return std::make_unique<CPosixSerialControl>();
   }
 };
-
-[[noreturn]] void RaisePortNotOpen() {
-  throw CAutomationError(kPortNotOpen, kComponentName,
-                         "Operation valid only when the port is open");
-}
 
 bool BaudConstant(int32_t lBaud, speed_t& speed) {
   static const std::pair<int32_t, speed_t> kRates[] = {
