@@ -1,6 +1,7 @@
 #pragma once
 
-// What the benchmarks share: the process's CPU time, a wall clock, and a pseudo-terminal pair.
+// What the benchmarks share: the process's CPU time, a wall clock, a pseudo-terminal pair (also as
+// port 1), and running the built command.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -10,8 +11,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/CContext.h"
+#include "platform/CPortMap.h"
 
 namespace ksv940::bench {
 
@@ -49,6 +54,17 @@ struct SPty {
   ~SPty() { close(iMaster); }
   SPty(const SPty&) = delete;
   SPty& operator=(const SPty&) = delete;
+};
+
+/// A pseudo-terminal pair whose terminal end is port 1 of this thread's port map while it lives.
+struct CPtyPort {
+  SPty pty;
+  std::shared_ptr<CPortMap> pMap = std::make_shared<CPortMap>();
+  CContextScope scope;
+  CPtyPort() {
+    pMap->Map(1, pty.sPath);
+    scope.Set<CPortMap>(pMap);
+  }
 };
 
 /// How a run of the ksv940 command, in a process of its own, went.

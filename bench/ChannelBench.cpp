@@ -24,25 +24,12 @@
 #include "BenchSupport.h"
 #include "link/CChannel.h"
 #include "platform/CAutomationError.h"
-#include "platform/CContext.h"
-#include "platform/CPortMap.h"
 #include "platform/IClock.h"
 
 using namespace ksv940;
 using namespace ksv940::bench;
 
 namespace {
-
-// A pseudo-terminal pair whose terminal end is port 1 of this thread's port map while it lives.
-struct CPtyPort {
-  SPty pty;
-  std::shared_ptr<CPortMap> pMap = std::make_shared<CPortMap>();
-  CContextScope scope;
-  CPtyPort() {
-    pMap->Map(1, pty.sPath);
-    scope.Set<CPortMap>(pMap);
-  }
-};
 
 // Answers every line that arrives at the far end with sReply, at once, on its own thread.
 class CResponder {

@@ -20,8 +20,6 @@
 
 #include "BenchSupport.h"
 #include "link/CKsvMlcQuery.h"
-#include "platform/CContext.h"
-#include "platform/CPortMap.h"
 
 using namespace ksv940;
 using namespace ksv940::bench;
@@ -34,11 +32,7 @@ void PrintCpu(const char* sWhat, double dWallMs, double dCpuMs, const std::strin
 }
 
 void CpuOfTheQuery() {
-  SPty pty;
-  auto pMap = std::make_shared<CPortMap>();
-  pMap->Map(1, pty.sPath);
-  CContextScope scope;
-  scope.Set<CPortMap>(pMap);
+  CPtyPort port;
   CKsvMlcQuery query;
   double dCpu = ProcessCpuMs();
   double dStart = NowMs();
