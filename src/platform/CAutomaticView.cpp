@@ -19,12 +19,8 @@ std::string ButtonLine(const SFormText& text) {
 }
 
 std::string ButtonCaption(const CForm& frm, EOperatorAnswer eoa) {
-  for (const auto& pControl : frm.DesignedControls()) {
-    if (pControl->Kind() == eckButton && pControl->Answer() == eoa) {
-      return SFormText::PlainCaption(pControl->Caption());
-    }
-  }
-  return OperatorAnswerName(eoa);
+  std::string sCaption = SFormText::ButtonCaption(frm, eoa);
+  return sCaption.empty() ? OperatorAnswerName(eoa) : sCaption;
 }
 
 }  // namespace

@@ -253,9 +253,7 @@ void CTerminalView::FormChanged(CForm& frm, const CControl* pControl) {
     if (shown.pForm != &frm) {
       continue;
     }
-    bool fStatusLine = pControl != nullptr && pControl->Kind() == eckLabel &&
-                       *pControl->Design().sContainer != '\0';
-    if (fStatusLine) {
+    if (pControl != nullptr && SFormText::IsStatusLine(*pControl)) {
       std::string sStatus = pControl->Visible() ? pControl->Caption() : std::string();
       if (sStatus != shown.sStatus) {
         shown.sStatus = sStatus;
@@ -274,13 +272,10 @@ void CTerminalView::FormHidden(CForm& frm) {
     if (it->pForm != &frm) {
       continue;
     }
-    std::string sAnswer = "closed by itself";
-    if (it->eoaGiven != eoaNone) {
-      for (const auto& pControl : frm.DesignedControls()) {
-        if (pControl->Kind() == eckButton && pControl->Answer() == it->eoaGiven) {
-          sAnswer = SFormText::PlainCaption(pControl->Caption());
-        }
-      }
+    std::string sAnswer =
+        it->eoaGiven != eoaNone ? SFormText::ButtonCaption(frm, it->eoaGiven) : std::string();
+    if (sAnswer.empty()) {
+      sAnswer = "closed by itself";
     }
     Write((it->sStatus.empty() ? "" : "\n") + std::string(kIndent) + "-> " + sAnswer + "\n");
     mvShown.erase(it);

@@ -42,10 +42,22 @@ SFormText SFormText::Of(const CForm& frm) {
   std::stable_sort(vLabels.begin(), vLabels.end(), byPlace);
   std::stable_sort(text.vButtons.begin(), text.vButtons.end(), byPlace);
   for (const CControl* pLabel : vLabels) {
-    bool fInPanel = *pLabel->Design().sContainer != '\0';
-    (fInPanel ? text.vStatus : text.vTexts).push_back(pLabel->Caption());
+    (IsStatusLine(*pLabel) ? text.vStatus : text.vTexts).push_back(pLabel->Caption());
   }
   return text;
+}
+
+bool SFormText::IsStatusLine(const CControl& control) {
+  return control.Kind() == eckLabel && *control.Design().sContainer != '\0';
+}
+
+std::string SFormText::ButtonCaption(const CForm& frm, EOperatorAnswer eoa) {
+  for (const auto& pControl : frm.DesignedControls()) {
+    if (pControl->Kind() == eckButton && pControl->Answer() == eoa) {
+      return PlainCaption(pControl->Caption());
+    }
+  }
+  return {};
 }
 
 std::string SFormText::PlainCaption(const std::string& sCaption) {

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/EOperatorAnswer.h"
+
 namespace ksv940 {
 
 class CControl;
@@ -22,6 +24,10 @@ struct SFormText {
 
   static SFormText Of(const CForm& frm);
 
+  /// Whether pControl is a label in a panel: the line that changes while the form is shown.
+  static bool IsStatusLine(const CControl& control);
+  /// The plain caption of frm's button that gives eoa, or the empty text when it has none.
+  static std::string ButtonCaption(const CForm& frm, EOperatorAnswer eoa);
   /// A caption as it reads: "&" accelerator marks removed, "&&" as "&".
   static std::string PlainCaption(const std::string& sCaption);
   /// sText broken into lines of at most nWidth characters at blanks (longer words stay whole);
