@@ -105,10 +105,7 @@ bool CWifiBridgeConnector::ConnectWireless() {
       continue;
     }
     // The connection is made when the socket becomes writable; the pump keeps serving meanwhile.
-    bool fWritable = false;
-    CMessagePump::Id writable = mpPump->WatchWritable(iSocket, [&] { fWritable = true; });
-    mpPump->RunUntil(lDeadlineUs, [&] { return fWritable; });
-    mpPump->Unwatch(writable);
+    bool fWritable = WaitWritable(iSocket, lDeadlineUs);
     int iError = 0;
     socklen_t nLength = sizeof iError;
     if (!fWritable || getsockopt(iSocket, SOL_SOCKET, SO_ERROR, &iError, &nLength) != 0 ||
@@ -169,7 +166,12 @@ std::string CWifiBridgeConnector::SendCommand(const std::string& sCommand,
     if (nWritten > 0) {
       nSent += static_cast<size_t>(nWritten);
     } else if (nWritten < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      mpPump->ProcessMessages();
+      // The bridge takes nothing for now. Waiting for it may not hang the run: a bridge that takes
+      // nothing for as long as a reply may take is not serving the line.
+      if (!WaitWritable(miSocket, mpPump->Clock().NowUs() + mlReplyFloorMs * 1000LL)) {
+        Fail(mfPeerClosed ? "The wireless bridge closed the connection."
+                          : "The wireless bridge takes no more data.");
+      }
     } else if (nWritten < 0 && errno != EINTR) {
       Fail(std::string("The wireless bridge refused the command: ") + std::strerror(errno));
     }
@@ -248,6 +250,18 @@ void CWifiBridgeConnector::OnReadable() {
     mWatch = 0;
     Log("closed", {});
   }
+}
+
+bool CWifiBridgeConnector::WaitWritable(int iSocket, int64_t lDeadlineUs) {
+  bool fWritable = false;
+  CMessagePump::Id watch = mpPump->WatchWritable(iSocket, [&fWritable] { fWritable = true; });
+  // The watch refers to this frame: it goes however the wait ends.
+  struct SUnwatch {
+    CMessagePump& pump;
+    CMessagePump::Id id;
+    ~SUnwatch() { pump.Unwatch(id); }
+  } unwatch{*mpPump, watch};
+  return mpPump->RunUntil(lDeadlineUs, [&fWritable] { return fWritable; });
 }
 
 void CWifiBridgeConnector::Fail(const std::string& sWhat) {

@@ -54,6 +54,8 @@ class CWifiBridgeConnector : public IWifiConnector {
  private:
   void Disconnect();
   void OnReadable();
+  /// Serves the pump until iSocket can be written to or lDeadlineUs; answers whether it can.
+  bool WaitWritable(int iSocket, int64_t lDeadlineUs);
   [[noreturn]] void Fail(const std::string& sWhat);
   void Log(const char* szDirection, const std::string& sData);
 

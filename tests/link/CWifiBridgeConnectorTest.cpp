@@ -145,6 +145,29 @@ TEST(CWifiBridgeConnector, FailuresCarryTheConnectorsSource) {
   }
 }
 
+TEST(CWifiBridgeConnector, ABridgeThatTakesNothingFailsTheCommandInsteadOfHangingIt) {
+  // A listening socket that never accepts: the connection is made, but nobody reads, so the
+  // command fills the socket's buffers and then stalls.
+  int iListen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(iListen, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(iListen, 1), 0);
+  socklen_t nLength = sizeof address;
+  getsockname(iListen, reinterpret_cast<sockaddr*>(&address), &nLength);
+  CWifiBridgeConnector connector("127.0.0.1:" + std::to_string(ntohs(address.sin_port)), 100);
+  ASSERT_TRUE(connector.ConnectWireless());
+  try {
+    connector.SendCommand(std::string(64 << 20, 'x'), 30);
+    FAIL() << "a stalled bridge must be reported";
+  } catch (const CAutomationError& err) {
+    EXPECT_EQ(err.Source(), kWifiErrorSource);
+    EXPECT_EQ(err.Description(), "The wireless bridge takes no more data.");
+  }
+  close(iListen);
+}
+
 TEST(CWifiBridgeConnector, UnreachableBridgeIsNoInstrument) {
   CWifiBridgeConnector connector("127.0.0.1:1");
   EXPECT_FALSE(connector.ConnectWireless());
