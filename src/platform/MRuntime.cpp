@@ -1,6 +1,6 @@
 #include "platform/MRuntime.h"
 
-#include <cctype>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/CAutomationError.h"
+#include "platform/MText.h"
 
 namespace ksv940 {
 
@@ -17,8 +18,14 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
+// The value of c as a digit of iRadix (at most 16), or -1 when it is none.
+int DigitValue(char c, int iRadix) {
+  int iDigit = HexDigitValue(c);
+  return iDigit < iRadix ? iDigit : -1;
+}
+
 bool IsHexDigit(char c) {
-  return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+  return DigitValue(c, 16) >= 0;
 }
 
 bool IsDigit(char c) {
@@ -43,8 +50,8 @@ int32_t RadixLiteral(std::string_view sDigits, int iRadix) {
   }
   uint64_t uValue = 0;
   for (char c : sDigits) {
-    int iDigit = IsDigit(c) ? c - '0' : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
-    if (iDigit < 0 || iDigit >= iRadix || !std::isalnum(static_cast<unsigned char>(c))) {
+    int iDigit = DigitValue(c, iRadix);
+    if (iDigit < 0) {
       RaiseRuntimeError(erTypeMismatch);
     }
     uValue = uValue * static_cast<uint64_t>(iRadix) + static_cast<uint64_t>(iDigit);
@@ -199,21 +206,14 @@ int32_t RoundToInt32(double dValue) {
 
 bool IsNumericText(std::string_view sText) {
   sText = Trim(sText);
-  if (sText.size() > 2 && sText[0] == '&' && (sText[1] == 'H' || sText[1] == 'h')) {
-    for (char c : sText.substr(2)) {
-      if (!IsHexDigit(c)) {
-        return false;
-      }
+  if (sText.size() > 2 && sText[0] == '&') {
+    int iRadix = sText[1] == 'H' || sText[1] == 'h'   ? 16
+                 : sText[1] == 'O' || sText[1] == 'o' ? 8
+                                                      : 0;
+    if (iRadix != 0) {
+      return std::all_of(sText.begin() + 2, sText.end(),
+                         [iRadix](char c) { return DigitValue(c, iRadix) >= 0; });
     }
-    return true;
-  }
-  if (sText.size() > 2 && sText[0] == '&' && (sText[1] == 'O' || sText[1] == 'o')) {
-    for (char c : sText.substr(2)) {
-      if (c < '0' || c > '7') {
-        return false;
-      }
-    }
-    return true;
   }
   size_t nLength = DecimalLength(sText);
   return nLength > 0 && nLength == sText.size();
