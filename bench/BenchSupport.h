@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/CContext.h"
-#include "platform/CPortMap.h"
+#include "platform/core/CContext.h"
+#include "platform/serial/CPortMap.h"
 
 namespace ksv940::bench {
 

@@ -22,9 +22,10 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "host/default/MHostDefaults.h"
 #include "link/CChannel.h"
-#include "platform/CAutomationError.h"
-#include "platform/IClock.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/core/IClock.h"
 
 using namespace ksv940;
 using namespace ksv940::bench;
@@ -203,6 +204,7 @@ void WaitLateness() {
 }  // namespace
 
 int main() {
+  ksv940::InstallHostDefaults();
   CpuDuringWait();
   CpuDuringSilentStat1();
   CpuOfTheSendCommand();

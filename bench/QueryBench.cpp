@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "host/default/MHostDefaults.h"
 #include "link/CKsvMlcQuery.h"
 
 using namespace ksv940;
@@ -57,6 +58,7 @@ void CpuOfTheQueryCommand() {
 }  // namespace
 
 int main() {
+  ksv940::InstallHostDefaults();
   CpuOfTheQuery();
   CpuOfTheQueryCommand();
   return 0;

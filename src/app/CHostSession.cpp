@@ -5,14 +5,14 @@
 #include <iostream>
 
 #include "app/COperatorOption.h"
-#include "host/default/CMtiData.h"
+#include "host/default/MHostDefaults.h"
 #include "link/CWifiBridgeConnector.h"
 #include "model/GDeclares.h"
-#include "platform/CAutomationError.h"
-#include "platform/CClassRegistry.h"
-#include "platform/CFileTraceSink.h"
-#include "platform/CStopSignal.h"
-#include "platform/IFormView.h"
+#include "platform/automation/CClassRegistry.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/forms/IFormView.h"
+#include "platform/signal/CStopSignal.h"
+#include "platform/trace/CFileTraceSink.h"
 #include "plugin/CKsvVti.h"
 #include "plugin/MComponent.h"
 #include "support/MError.h"
@@ -52,7 +52,7 @@ CHostSession::CHostSession(const SHostOptions& options, SCommandContext& ctx,
   if (!options.sTrace.empty()) {
     mScope.Set<ITraceSink>(std::make_shared<CFileTraceSink>(options.sTrace));
   }
-  auto pRegistry = CClassRegistry::CreateDefault();
+  auto pRegistry = MakeHostRegistry();
   if (!sWifiAddress.empty()) {
     SClassRegistration wifi;
     wifi.sClassName = "WifiConnector";

@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "app/CCommandRegistry.h"
 #include "app/COptionSettings.h"
 #include "app/CTestGuideWindow.h"
-#include "platform/CContext.h"
+#include "app/MCommandLine.h"
+#include "platform/core/CContext.h"
 
 namespace CLI {
 class App;

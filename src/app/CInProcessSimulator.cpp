@@ -1,7 +1,7 @@
 #include "app/CInProcessSimulator.h"
 
-#include "platform/CContext.h"
-#include "platform/CPortMap.h"
+#include "platform/core/CContext.h"
+#include "platform/serial/CPortMap.h"
 #include "sim/CSimInstrument.h"
 #include "sim/CSimPty.h"
 

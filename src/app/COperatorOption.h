@@ -5,8 +5,8 @@
 #include <ostream>
 #include <string>
 
-#include "platform/EOperatorAnswer.h"
-#include "platform/IFormView.h"
+#include "platform/forms/EOperatorAnswer.h"
+#include "platform/forms/IFormView.h"
 
 namespace CLI {
 class App;

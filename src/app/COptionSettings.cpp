@@ -3,8 +3,8 @@
 #include <CLI/CLI.hpp>
 
 #include "model/CKsvTestOptions.h"
-#include "platform/CAutomationError.h"
-#include "platform/MRuntime.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/core/MRuntime.h"
 
 namespace ksv940 {
 

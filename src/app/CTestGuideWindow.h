@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/IWindow.h"
+#include "platform/forms/IWindow.h"
 
 namespace ksv940 {
 

@@ -6,15 +6,15 @@
 #include <string>
 #include <system_error>
 
-#include "app/CCommandRegistry.h"
 #include "app/CHostSession.h"
 #include "app/CInProcessSimulator.h"
+#include "app/MCommands.h"
 #include "app/MPortOption.h"
 #include "host/IOrvexMtiData.h"
 #include "model/GDeclares.h"
-#include "platform/CAutomationError.h"
-#include "platform/MRuntime.h"
-#include "platform/MText.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/core/MRuntime.h"
+#include "platform/core/MText.h"
 #include "plugin/CKsvVti.h"
 #include "sim/CSimScenario.h"
 
@@ -66,7 +66,9 @@ int RunConnect(const SConnectArgs& args, SCommandContext& ctx) {
   return ecxOk;
 }
 
-CRegisterCommand gRegisterConnect("connect", [](CLI::App& app, SCommandContext& ctx) {
+}  // namespace
+
+void AddConnectCommand(CLI::App& app, SCommandContext& ctx) {
   auto pArgs = std::make_shared<SConnectArgs>();
   CLI::App* pConnect = app.add_subcommand(
       "connect",
@@ -82,7 +84,5 @@ CRegisterCommand gRegisterConnect("connect", [](CLI::App& app, SCommandContext& 
   pLink->require_option(1);
   pArgs->host.AddTo(*pConnect);
   pConnect->callback([pArgs, &ctx] { ctx.iExitCode = RunConnect(*pArgs, ctx); });
-});
-
-}  // namespace
+}
 }  // namespace ksv940

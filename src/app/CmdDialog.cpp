@@ -4,14 +4,14 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 
-#include "app/CCommandRegistry.h"
 #include "app/COperatorOption.h"
 #include "app/CTestGuideWindow.h"
+#include "app/MCommands.h"
 #include "dialogs/FStopOnPC.h"
 #include "dialogs/FWaitOnPC.h"
-#include "platform/CAutomationError.h"
-#include "platform/CContext.h"
-#include "platform/ISettingsStore.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/core/CContext.h"
+#include "platform/settings/ISettingsStore.h"
 #include "support/MDeclares.h"
 
 namespace ksv940 {
@@ -81,7 +81,9 @@ void ShowDialog(EDialogUse edu, const SDialogArgs& args, SCommandContext& ctx) {
   ctx.iExitCode = ecxOk;
 }
 
-const CRegisterCommand kRegister("dialog", [](CLI::App& app, SCommandContext& ctx) {
+}  // namespace
+
+void AddDialogCommand(CLI::App& app, SCommandContext& ctx) {
   auto pArgs = std::make_shared<SDialogArgs>();
   CLI::App* pDialog = app.add_subcommand(
       "dialog",
@@ -121,8 +123,6 @@ const CRegisterCommand kRegister("dialog", [](CLI::App& app, SCommandContext& ct
   pWait->add_option("--seconds", pArgs->lSeconds, "the delay; 0 or less shows nothing")->required();
   pWait->add_flag("--before", pArgs->fBefore, "announced before the outlet is switched off");
   pWait->callback([pArgs, &ctx] { ShowDialog(edu_Wait, *pArgs, ctx); });
-});
-
-}  // namespace
+}
 
 }  // namespace ksv940

@@ -4,13 +4,13 @@
 #include <iomanip>
 #include <memory>
 
-#include "app/CCommandRegistry.h"
 #include "app/COptionSettings.h"
+#include "app/MCommands.h"
 #include "app/MEnumNames.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CMicroSequence.h"
-#include "platform/CAutomationError.h"
+#include "platform/core/CAutomationError.h"
 #include "support/MError.h"
 
 namespace ksv940 {
@@ -92,7 +92,9 @@ int ExplainAll(const SExplainArgs& args, const CKsvTestOptions& options, SComman
   return iExit;
 }
 
-CRegisterCommand gRegisterExplain("explain", [](CLI::App& app, SCommandContext& ctx) {
+}  // namespace
+
+void AddExplainCommand(CLI::App& app, SCommandContext& ctx) {
   auto pArgs = std::make_shared<SExplainArgs>();
   CLI::App* pCmd = app.add_subcommand(
       "explain",
@@ -119,8 +121,6 @@ CRegisterCommand gRegisterExplain("explain", [](CLI::App& app, SCommandContext& 
     ctx.iExitCode =
         pArgs->fAll ? ExplainAll(*pArgs, options, ctx) : ExplainOne(*pArgs, options, ctx);
   });
-});
-
-}  // namespace
+}
 
 }  // namespace ksv940

@@ -7,14 +7,14 @@
 #include <string>
 #include <system_error>
 
-#include "app/CCommandRegistry.h"
 #include "app/CInProcessSimulator.h"
+#include "app/MCommands.h"
 #include "app/MPortOption.h"
 #include "link/CKsvMlcQuery.h"
-#include "platform/CAutomationError.h"
-#include "platform/CContext.h"
-#include "platform/CFileTraceSink.h"
-#include "platform/MText.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/core/CContext.h"
+#include "platform/core/MText.h"
+#include "platform/trace/CFileTraceSink.h"
 
 namespace ksv940 {
 
@@ -80,7 +80,9 @@ int RunQuery(const SQueryOptions& options, SCommandContext& ctx) {
   return ecxOk;
 }
 
-CRegisterCommand gRegisterQuery("query", [](CLI::App& app, SCommandContext& ctx) {
+}  // namespace
+
+void AddQueryCommand(CLI::App& app, SCommandContext& ctx) {
   auto pOptions = std::make_shared<SQueryOptions>();
   CLI::App* pQuery = app.add_subcommand(
       "query",
@@ -95,8 +97,6 @@ CRegisterCommand gRegisterQuery("query", [](CLI::App& app, SCommandContext& ctx)
   pQuery->add_option("--trace", pOptions->sTrace, "append the trace lines to FILE")
       ->type_name("FILE");
   pQuery->callback([pOptions, &ctx] { ctx.iExitCode = RunQuery(*pOptions, ctx); });
-});
-
-}  // namespace
+}
 
 }  // namespace ksv940

@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "app/CCommandRegistry.h"
 #include "app/MCommandText.h"
+#include "app/MCommands.h"
 #include "app/MPortOption.h"
 #include "link/CChannel.h"
 #include "link/MWire.h"
-#include "platform/CAutomationError.h"
-#include "platform/CContext.h"
-#include "platform/CFileTraceSink.h"
-#include "platform/CPortMap.h"
-#include "platform/MText.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/core/CContext.h"
+#include "platform/core/MText.h"
+#include "platform/serial/CPortMap.h"
+#include "platform/trace/CFileTraceSink.h"
 #include "support/MError.h"
 
 namespace ksv940 {
@@ -77,7 +77,9 @@ int RunSend(const SSendOptions& options, SCommandContext& ctx) {
   return ecxOk;
 }
 
-CRegisterCommand gRegisterSend("send", [](CLI::App& app, SCommandContext& ctx) {
+}  // namespace
+
+void AddSendCommand(CLI::App& app, SCommandContext& ctx) {
   auto pOptions = std::make_shared<SSendOptions>();
   CLI::App* pSend = app.add_subcommand(
       "send",
@@ -100,8 +102,6 @@ CRegisterCommand gRegisterSend("send", [](CLI::App& app, SCommandContext& ctx) {
                    "commands, sent in order; escapes \\e \\r \\n \\t \\\\ \\xNN")
       ->required();
   pSend->callback([pOptions, &ctx] { ctx.iExitCode = RunSend(*pOptions, ctx); });
-});
-
-}  // namespace
+}
 
 }  // namespace ksv940

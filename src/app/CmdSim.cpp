@@ -7,11 +7,11 @@
 #include <string>
 #include <system_error>
 
-#include "app/CCommandRegistry.h"
-#include "platform/CContext.h"
-#include "platform/CMessagePump.h"
-#include "platform/CStopSignal.h"
-#include "platform/MText.h"
+#include "app/MCommands.h"
+#include "platform/core/CContext.h"
+#include "platform/core/CMessagePump.h"
+#include "platform/core/MText.h"
+#include "platform/signal/CStopSignal.h"
 #include "sim/CSimInstrument.h"
 #include "sim/CSimPty.h"
 #include "sim/CSimScenario.h"
@@ -98,7 +98,9 @@ int Serve(const SSimOptions& options, SCommandContext& ctx) {
   return ecxOk;
 }
 
-const CRegisterCommand kRegister("sim", [](CLI::App& app, SCommandContext& ctx) {
+}  // namespace
+
+void AddSimCommand(CLI::App& app, SCommandContext& ctx) {
   auto pOptions = std::make_shared<SSimOptions>();
   CLI::App* pSim = app.add_subcommand(
       "sim",
@@ -118,8 +120,6 @@ const CRegisterCommand kRegister("sim", [](CLI::App& app, SCommandContext& ctx) 
   pSim->add_option("--pca-type", pOptions->sPcaType, "PCA type, such as 2 or 1/0/2");
   pSim->add_option("--log", pOptions->sLog, "Record the traffic both ways with timestamps");
   pSim->callback([pOptions, &ctx] { ctx.iExitCode = Serve(*pOptions, ctx); });
-});
-
-}  // namespace
+}
 
 }  // namespace ksv940

@@ -1,12 +1,12 @@
 #include "app/MCommandText.h"
 
-#include "platform/MText.h"
+#include "platform/core/MText.h"
 
 #include <cstdio>
 
 #include "model/GDeclares.h"
-#include "platform/CAutomationError.h"
-#include "platform/MRuntime.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/core/MRuntime.h"
 
 namespace ksv940 {
 

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/CAutomationError.h"
-#include "platform/CContext.h"
-#include "platform/CPortMap.h"
-#include "platform/MRuntime.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/core/CContext.h"
+#include "platform/core/MRuntime.h"
+#include "platform/serial/CPortMap.h"
 
 namespace ksv940 {
 

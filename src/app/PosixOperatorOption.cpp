@@ -1,8 +1,8 @@
 #include <unistd.h>
 
 #include "app/COperatorOption.h"
-#include "platform/CAutomaticView.h"
-#include "platform/CTerminalView.h"
+#include "platform/forms/CAutomaticView.h"
+#include "platform/forms/CTerminalView.h"
 
 namespace ksv940 {
 

@@ -2,9 +2,12 @@
 #include <string>
 #include <vector>
 
-#include "app/CCommandRegistry.h"
+#include "app/MCommands.h"
+#include "host/default/MHostDefaults.h"
 
 int main(int argc, char** argv) {
+  // The host's services come first, as the host provides them before it loads a component.
+  ksv940::InstallHostDefaults();
   std::vector<std::string> vArgs(argv, argv + argc);
-  return ksv940::CCommandRegistry::Run(vArgs, std::cout, std::cerr);
+  return ksv940::RunCommandLine(ksv940::AllCommands(), vArgs, std::cout, std::cerr);
 }

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "platform/CForm.h"
-#include "platform/IWindow.h"
+#include "platform/forms/CForm.h"
+#include "platform/forms/IWindow.h"
 
 namespace ksv940 {
 

@@ -3,8 +3,8 @@
 #include "dialogs/MPictures.h"
 #include "host/ILanguageService.h"
 #include "model/GDeclares.h"
-#include "platform/CContext.h"
-#include "platform/MRuntime.h"
+#include "platform/core/CContext.h"
+#include "platform/core/MRuntime.h"
 #include "support/MDeclares.h"
 
 namespace ksv940 {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/CForm.h"
-#include "platform/IWindow.h"
+#include "platform/forms/CForm.h"
+#include "platform/forms/IWindow.h"
 
 namespace ksv940 {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CPicture.h"
+#include "platform/forms/CPicture.h"
 
 namespace ksv940 {
 

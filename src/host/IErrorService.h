@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/CAutomationError.h"
-#include "platform/CVariant.h"
+#include "platform/automation/CVariant.h"
+#include "platform/core/CAutomationError.h"
 
 namespace ksv940 {
 
@@ -22,8 +22,6 @@ class IErrorService {
   /// Raises errFailure again on behalf of sSource.
   [[noreturn]] virtual void ForwardError(const CAutomationError& errFailure,
                                          const std::string& sSource) = 0;
-
-  static std::shared_ptr<IErrorService> CreateDefault();
 };
 
 }  // namespace ksv940

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/CVariant.h"
-#include "platform/IControl.h"
+#include "platform/automation/CVariant.h"
+#include "platform/forms/IControl.h"
 
 namespace ksv940 {
 
@@ -20,8 +20,6 @@ class ILanguageService {
 
   /// Replaces each caption written in text-number form by its translation.
   virtual void TranslateControls(const std::string& sModule, const CControlList& controls) = 0;
-
-  static std::shared_ptr<ILanguageService> CreateDefault();
 };
 
 }  // namespace ksv940

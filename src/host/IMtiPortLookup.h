@@ -14,8 +14,6 @@ class IMtiPortLookup {
   /// The port number of the instrument of model sModel (and serial number sSerial when not empty);
   /// 0 or less when no port is known.
   virtual int32_t FindPort(const std::string& sModel, const std::string& sSerial) = 0;
-
-  static std::shared_ptr<IMtiPortLookup> CreateDefault();
 };
 
 }  // namespace ksv940

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/IAutomationObject.h"
+#include "platform/automation/IAutomationObject.h"
 
 namespace ksv940 {
 

@@ -6,8 +6,8 @@
 
 #include "host/IOrvexMLCQuery.h"
 #include "link/FPort.h"
-#include "platform/CServerLock.h"
-#include "platform/IAutomationObject.h"
+#include "platform/automation/CServerLock.h"
+#include "platform/automation/IAutomationObject.h"
 
 namespace ksv940 {
 

@@ -15,9 +15,9 @@
 
 #include "link/MWire.h"
 #include "model/GDeclares.h"
-#include "platform/CClassRegistry.h"
-#include "platform/CContext.h"
-#include "platform/MText.h"
+#include "platform/automation/CClassRegistry.h"
+#include "platform/core/CContext.h"
+#include "platform/core/MText.h"
 #include "support/MError.h"
 
 namespace ksv940 {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "link/IWifiConnector.h"
-#include "platform/CMessagePump.h"
+#include "platform/core/CMessagePump.h"
 
 namespace ksv940 {
 

@@ -1,6 +1,6 @@
 #include "link/FPort.h"
 
-#include "platform/CContext.h"
+#include "platform/core/CContext.h"
 
 namespace ksv940 {
 

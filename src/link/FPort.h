@@ -4,8 +4,8 @@
 #include <functional>
 #include <memory>
 
-#include "platform/CMessagePump.h"
-#include "platform/ISerialControl.h"
+#include "platform/core/CMessagePump.h"
+#include "platform/serial/ISerialControl.h"
 
 namespace ksv940 {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/IAutomationObject.h"
+#include "platform/automation/IAutomationObject.h"
 
 namespace ksv940 {
 

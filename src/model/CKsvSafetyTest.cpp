@@ -7,9 +7,9 @@
 #include "host/IErrorService.h"
 #include "host/IOrvexXml.h"
 #include "model/CMicroSequence.h"
-#include "platform/CAutomationError.h"
-#include "platform/CContext.h"
-#include "platform/MRuntime.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/core/CContext.h"
+#include "platform/core/MRuntime.h"
 #include "resources/CStringTable.h"
 #include "support/MError.h"
 

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <type_traits>
 
-#include "platform/MRuntime.h"
+#include "platform/core/MRuntime.h"
 
 namespace ksv940 {
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "model/GDeclares.h"
-#include "platform/CServerLock.h"
-#include "platform/CVariant.h"
-#include "platform/IAutomationObject.h"
+#include "platform/automation/CServerLock.h"
+#include "platform/automation/CVariant.h"
+#include "platform/automation/IAutomationObject.h"
 
 namespace ksv940 {
 

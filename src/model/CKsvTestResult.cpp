@@ -4,8 +4,8 @@
 #include <cctype>
 
 #include "host/ILanguageService.h"
-#include "platform/CContext.h"
-#include "platform/MRuntime.h"
+#include "platform/core/CContext.h"
+#include "platform/core/MRuntime.h"
 
 namespace ksv940 {
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "model/GDeclares.h"
-#include "platform/CServerLock.h"
-#include "platform/IAutomationObject.h"
+#include "platform/automation/CServerLock.h"
+#include "platform/automation/IAutomationObject.h"
 
 namespace ksv940 {
 

@@ -8,9 +8,9 @@
 #include "model/CKsvTestOptions.h"
 #include "model/CKsvTestResult.h"
 #include "model/GDeclares.h"
-#include "platform/CClassRegistry.h"
-#include "platform/CContext.h"
-#include "platform/MRuntime.h"
+#include "platform/automation/CClassRegistry.h"
+#include "platform/core/CContext.h"
+#include "platform/core/MRuntime.h"
 #include "support/MError.h"
 
 namespace ksv940 {

@@ -6,7 +6,7 @@
 
 #include "model/CKsvTestOptions.h"
 #include "model/GDeclares.h"
-#include "platform/MRuntime.h"
+#include "platform/core/MRuntime.h"
 #include "resources/CStringTable.h"
 #include "support/MError.h"
 

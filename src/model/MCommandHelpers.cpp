@@ -4,7 +4,7 @@
 #include "link/MWire.h"
 #include "model/CKsvTestOptions.h"
 #include "model/GDeclares.h"
-#include "platform/MRuntime.h"
+#include "platform/core/MRuntime.h"
 
 namespace ksv940 {
 

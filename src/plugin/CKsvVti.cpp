@@ -13,11 +13,11 @@
 #include "model/CMicroSequence.h"
 #include "model/GDeclares.h"
 #include "model/MCommandHelpers.h"
-#include "platform/CClassRegistry.h"
-#include "platform/CContext.h"
-#include "platform/CMessagePump.h"
-#include "platform/IMessageBox.h"
-#include "platform/MRuntime.h"
+#include "platform/automation/CClassRegistry.h"
+#include "platform/core/CContext.h"
+#include "platform/core/CMessagePump.h"
+#include "platform/core/MRuntime.h"
+#include "platform/forms/IMessageBox.h"
 #include "support/MError.h"
 
 namespace ksv940 {

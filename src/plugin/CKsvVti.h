@@ -7,8 +7,8 @@
 #include "link/CInstrumentLink.h"
 #include "model/CAbortFlags.h"
 #include "model/CMeasurementReader.h"
-#include "platform/CServerLock.h"
-#include "platform/IAutomationObject.h"
+#include "platform/automation/CServerLock.h"
+#include "platform/automation/IAutomationObject.h"
 #include "power/CPowerConfig.h"
 #include "power/CPowerSequencer.h"
 

@@ -3,10 +3,10 @@
 #include "link/CKsvMlcQuery.h"
 #include "link/CWifiBridgeConnector.h"
 #include "model/CKsvSafetyTest.h"
-#include "platform/CAutomationError.h"
-#include "platform/CClassRegistry.h"
-#include "platform/CContext.h"
-#include "platform/CServerLock.h"
+#include "platform/automation/CClassRegistry.h"
+#include "platform/automation/CServerLock.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/core/CContext.h"
 #include "plugin/CKsvVti.h"
 
 namespace ksv940 {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/IAutomationObject.h"
+#include "platform/automation/IAutomationObject.h"
 
 namespace ksv940 {
 

@@ -9,9 +9,9 @@
 #include "model/CAbortFlags.h"
 #include "model/CKsvTestOptions.h"
 #include "model/GDeclares.h"
-#include "platform/CContext.h"
-#include "platform/CMessagePump.h"
-#include "platform/MRuntime.h"
+#include "platform/core/CContext.h"
+#include "platform/core/CMessagePump.h"
+#include "platform/core/MRuntime.h"
 #include "power/CPowerConfig.h"
 
 namespace ksv940 {

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <map>
 
-#include "platform/CContext.h"
-#include "platform/CSimulatedLine.h"
+#include "platform/core/CContext.h"
+#include "sim/CSimulatedLine.h"
 
 namespace ksv940 {
 
@@ -178,7 +178,7 @@ void CSimInstrument::Detach() {
 }
 
 uint16_t CSimInstrument::StatusWord(int iWord) const {
-  uint16_t iBits = mScenario.aiStatusBits.at(iWord);
+  uint16_t iBits = mScenario.aiStatusBits.at(static_cast<size_t>(iWord));
   bool fTripped = mScenario.fGroundFault || mScenario.fOverVoltage;
   switch (iWord) {
     case 0:

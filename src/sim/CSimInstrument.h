@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/CMessagePump.h"
+#include "platform/core/CMessagePump.h"
 #include "sim/CSimScenario.h"
 
 namespace ksv940 {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/CMessagePump.h"
+#include "platform/core/CMessagePump.h"
 
 namespace ksv940 {
 

@@ -227,7 +227,7 @@ void CSimScenario::ApplyLine(std::string_view sLine) {
         pEnd != sBits.data() + sBits.size() || uBits > 0xFFFF || !sRest.empty()) {
       Fail("'status' needs a status word (stat, stat1, stat2, stat3) and up to four hex digits");
     }
-    aiStatusBits[it - std::begin(kWords)] |= static_cast<uint16_t>(uBits);
+    aiStatusBits[static_cast<size_t>(it - std::begin(kWords))] |= static_cast<uint16_t>(uBits);
   } else if (sKey == "latency") {
     lLatencyMs = Number("the latency", fnValue());
   } else if (sKey == "stream") {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/CMessagePump.h"
+#include "platform/core/CMessagePump.h"
 
 namespace ksv940 {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "platform/CContext.h"
+#include "platform/core/CContext.h"
 #include "sim/CSimInstrument.h"
 #include "sim/CSimPty.h"
 

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "platform/CContext.h"
+#include "platform/core/CContext.h"
 #include "sim/CSimInstrument.h"
 #include "sim/CSimTcpListener.h"
 

@@ -1,8 +1,8 @@
 #include "support/MDeclares.h"
 
-#include "platform/CContext.h"
-#include "platform/CForm.h"
-#include "platform/ISettingsStore.h"
+#include "platform/core/CContext.h"
+#include "platform/forms/CForm.h"
+#include "platform/settings/ISettingsStore.h"
 
 namespace ksv940 {
 

@@ -4,8 +4,8 @@
 
 #include "host/ILanguageService.h"
 #include "model/GDeclares.h"
-#include "platform/CContext.h"
-#include "platform/IMessageBox.h"
+#include "platform/core/CContext.h"
+#include "platform/forms/IMessageBox.h"
 #include "resources/CStringTable.h"
 
 namespace ksv940 {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/CAutomationError.h"
-#include "platform/CVariant.h"
+#include "platform/automation/CVariant.h"
+#include "platform/core/CAutomationError.h"
 
 namespace ksv940 {
 

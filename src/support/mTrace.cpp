@@ -1,8 +1,8 @@
 #include "support/mTrace.h"
 
-#include "platform/CAutomationError.h"
-#include "platform/CContext.h"
-#include "platform/ITraceSink.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/core/CContext.h"
+#include "platform/trace/ITraceSink.h"
 
 namespace ksv940 {
 

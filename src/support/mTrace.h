@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/CVariant.h"
+#include "platform/automation/CVariant.h"
 
 namespace ksv940 {
 

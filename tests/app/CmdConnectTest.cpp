@@ -8,10 +8,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/CCommandRegistry.h"
-#include "platform/CSimulatedLine.h"
-#include "platform/CSimulatedPorts.h"
+#include "app/MCommandLine.h"
 #include "sim/CSimInstrument.h"
+#include "sim/CSimulatedLine.h"
+#include "sim/CSimulatedPorts.h"
 #include "testing/CTempDir.h"
 #include "testing/CTestContext.h"
 #include "testing/MRunCommand.h"

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <sstream>
 
-#include "app/CCommandRegistry.h"
-#include "platform/CAutomationError.h"
-#include "platform/CRegistryFileStore.h"
+#include "app/MCommands.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/settings/CRegistryFileStore.h"
 #include "support/MDeclares.h"
 #include "testing/CTempDir.h"
 #include "testing/CTestContext.h"
@@ -48,7 +48,7 @@ struct CmdDialogTest : ::testing::Test {
     out.str("");
     err.str("");
     vArgs.insert(vArgs.begin(), {"ksv940", "dialog"});
-    return CCommandRegistry::Run(vArgs, out, err);
+    return RunCommandLine(AllCommands(), vArgs, out, err);
   }
 };
 

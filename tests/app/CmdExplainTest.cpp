@@ -6,7 +6,7 @@
 #include <map>
 #include <sstream>
 
-#include "app/CCommandRegistry.h"
+#include "app/MCommandLine.h"
 #include "testing/CTestContext.h"
 #include "testing/MRunCommand.h"
 

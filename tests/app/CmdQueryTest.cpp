@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/CCommandRegistry.h"
-#include "platform/CPortMap.h"
-#include "platform/CSimulatedLine.h"
-#include "platform/CSimulatedPorts.h"
+#include "app/MCommands.h"
+#include "platform/serial/CPortMap.h"
 #include "sim/CSimInstrument.h"
+#include "sim/CSimulatedLine.h"
+#include "sim/CSimulatedPorts.h"
 #include "testing/CTempDir.h"
 #include "testing/CTestContext.h"
 #include "testing/MRunCommand.h"
@@ -77,7 +77,7 @@ TEST(CmdQuery, PrintsTheRecordWithControlCharactersEscapedOrSaysWhatIsWrong) {
     ctx.Scope().Set<ISerialControlFactory>(pPorts).Set<CPortMap>(std::make_shared<CPortMap>());
     std::ostringstream out;
     std::ostringstream err;
-    EXPECT_EQ(CCommandRegistry::Run(vArgs, out, err), row.iExit);
+    EXPECT_EQ(RunCommandLine(AllCommands(), vArgs, out, err), row.iExit);
     EXPECT_EQ(out.str(), row.sOut);
     EXPECT_TRUE(std::regex_match(err.str(), std::regex(row.sErr))) << err.str();
     EXPECT_FALSE(pPorts->IsOpen(5));  // also after a ground fault: the query object is gone

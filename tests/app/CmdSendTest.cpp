@@ -11,11 +11,11 @@
 #include <sstream>
 #include <thread>
 
-#include "app/CCommandRegistry.h"
+#include "app/MCommandLine.h"
 #include "app/MPortOption.h"
 #include "link/ChannelTesting.h"
-#include "platform/CPortMap.h"
-#include "platform/MText.h"
+#include "platform/core/MText.h"
+#include "platform/serial/CPortMap.h"
 #include "testing/CPseudoTerminal.h"
 #include "testing/MRunCommand.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CCommandRegistry.h"
+#include "app/MCommandLine.h"
 #include "sim/CSimTestClient.h"
 #include "testing/MRunCommand.h"
 

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/CRegistryFileStore.h"
-#include "platform/CScriptedView.h"
+#include "platform/settings/CRegistryFileStore.h"
 #include "support/MDeclares.h"
+#include "testing/CScriptedView.h"
 #include "testing/CTempDir.h"
 #include "testing/CTestContext.h"
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "dialogs/CDialogTest.h"
-#include "platform/CAutomationError.h"
+#include "platform/core/CAutomationError.h"
 
 namespace ksv940 {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "platform/CAutomationError.h"
+#include "platform/core/CAutomationError.h"
 #include "testing/CTempDir.h"
 
 namespace ksv940 {

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/CContext.h"
-#include "platform/CPortMap.h"
+#include "platform/core/CContext.h"
+#include "platform/serial/CPortMap.h"
 #include "testing/CTempDir.h"
 
 namespace ksv940 {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/MRuntime.h"
+#include "platform/core/MRuntime.h"
 #include "testing/MCaught.h"
 
 namespace ksv940 {

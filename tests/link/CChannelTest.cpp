@@ -8,7 +8,7 @@
 
 #include "link/ChannelTesting.h"
 #include "model/GDeclares.h"
-#include "platform/MText.h"
+#include "platform/core/MText.h"
 
 namespace ksv940 {
 namespace {
@@ -274,8 +274,8 @@ TEST_F(CChannelTest, TransmitCmdRetriesUnusableRepliesWithGrowingPauses) {
     SCOPED_TRACE(std::string(row.sTx) + " x" + std::to_string(row.lCount) + ": " +
                  EscapeControls(row.sReplies));
     test::CLinkFixture link;
-    CChannel channel;
-    channel.OpenPort(kPort);
+    CChannel rowChannel;
+    rowChannel.OpenPort(kPort);
     std::vector<std::optional<std::string>> vReplies;
     std::string sReplies = row.sReplies;
     for (size_t nStart = 0;;) {
@@ -289,15 +289,15 @@ TEST_F(CChannelTest, TransmitCmdRetriesUnusableRepliesWithGrowingPauses) {
       nStart = nBar + 1;
     }
     std::string sOutcome;
-    SRaised raised =
-        Raised([&] { sOutcome = channel.TransmitCmd(row.sTx, row.sAck, row.fParse, row.lCount); });
+    SRaised raised = Raised(
+        [&] { sOutcome = rowChannel.TransmitCmd(row.sTx, row.sAck, row.fParse, row.lCount); });
     if (raised.fRaised) {
       sOutcome = raised.sSource + ": " + raised.sDescription;
     }
     EXPECT_EQ(sOutcome, row.sOutcome);
-    EXPECT_EQ(channel.TransmitReceiveFlag(), row.fTransmitReceive);
-    EXPECT_EQ(channel.TestAbortFlag(), row.fTestAbort);
-    EXPECT_EQ(channel.State(), evsIdle);
+    EXPECT_EQ(rowChannel.TransmitReceiveFlag(), row.fTransmitReceive);
+    EXPECT_EQ(rowChannel.TestAbortFlag(), row.fTestAbort);
+    EXPECT_EQ(rowChannel.State(), evsIdle);
     // Each attempt sends the same bytes; attempt k+1 leaves k x 100 ms after attempt k ended (at
     // the end of its reply, or at its time-out).
     const auto& lines = link.peer.Lines();
@@ -370,8 +370,8 @@ TEST_F(CChannelTest, ReadingWindowEndsWithTheFirstLineAfterTheSecondsCountAdvanc
   for (const Row& row : rows) {
     SCOPED_TRACE(row.lTimeOfDayMs);
     test::CLinkFixture link;
-    CChannel channel;
-    channel.OpenPort(kPort);
+    CChannel rowChannel;
+    rowChannel.OpenPort(kPort);
     std::vector<std::string> vReadings;
     for (int i = 1; i <= 40; ++i) {
       char szReading[16];
@@ -381,8 +381,8 @@ TEST_F(CChannelTest, ReadingWindowEndsWithTheFirstLineAfterTheSecondsCountAdvanc
     // One reading every 200 ms, as the instrument streams them after "mread".
     link.peer.Stream(link.Now(), 200, vReadings);
     link.ctx.Clock().SetTimeOfDay(row.lTimeOfDayMs * 1000);
-    EXPECT_EQ(channel.ReceiveOneFromMany(2), row.sExpected);
-    EXPECT_EQ(channel.State(), evsIdle);  // neither checked nor changed
+    EXPECT_EQ(rowChannel.ReceiveOneFromMany(2), row.sExpected);
+    EXPECT_EQ(rowChannel.State(), evsIdle);  // neither checked nor changed
     ASSERT_FALSE(link.pTrace->vLines.empty());
     EXPECT_EQ(link.pTrace->vLines.back(), std::string("Recieve Data ::") + row.sExpected + "\t");
   }
@@ -439,21 +439,21 @@ TEST_F(CChannelTest, AbortEndsEachWaitAtOnce) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.sWait);
     test::CLinkFixture link;
-    CChannel channel;
+    CChannel rowChannel;
     if (std::string(row.sWait) != "open pause") {
-      channel.OpenPort(kPort);
+      rowChannel.OpenPort(kPort);
     }
     int64_t lAbortAt = link.Now() + row.lAbortAfterUs;
     if (std::string(row.sWait) == "instrument pause") {
       lAbortAt = test::ArrivalUs(*link.pLine, link.After(6), 5) + row.lAbortAfterUs;
     }
-    link.At(lAbortAt, [&] { channel.Abort(); });
-    row.fnRun(channel, link);
+    link.At(lAbortAt, [&] { rowChannel.Abort(); });
+    row.fnRun(rowChannel, link);
     EXPECT_EQ(link.Now(), lAbortAt);
-    EXPECT_EQ(channel.State(), evsIdle);
-    EXPECT_EQ(channel.Port(), kPort);
-    EXPECT_FALSE(channel.TransmitReceiveFlag());
-    EXPECT_FALSE(channel.TestAbortFlag());
+    EXPECT_EQ(rowChannel.State(), evsIdle);
+    EXPECT_EQ(rowChannel.Port(), kPort);
+    EXPECT_FALSE(rowChannel.TransmitReceiveFlag());
+    EXPECT_FALSE(rowChannel.TestAbortFlag());
   }
 }
 
@@ -482,19 +482,19 @@ TEST_F(CChannelTest, ClosedAndBusyChannelsRefuseWithoutChangingState) {
   // except by Wait, which names none.
   for (bool fOpenedBefore : {false, true}) {
     test::CLinkFixture link;
-    CChannel channel;
+    CChannel rowChannel;
     if (fOpenedBefore) {
-      channel.OpenPort(kPort);
-      channel.ClosePort();
+      rowChannel.OpenPort(kPort);
+      rowChannel.ClosePort();
     }
     for (const SCall& call : calls) {
       SCOPED_TRACE(std::string(call.sName) + (fOpenedBefore ? " after close" : " never opened"));
-      SRaised raised = Raised([&] { call.fnCall(channel); });
+      SRaised raised = Raised([&] { call.fnCall(rowChannel); });
       EXPECT_EQ(raised.lNumber, errVTI_NotOpen);
       EXPECT_EQ(raised.sSource, "CChannel");
       std::string sPort = std::string(call.sName) == "Wait" ? "%%1" : fOpenedBefore ? "5" : "0";
       EXPECT_EQ(raised.sDescription, "Can not open port " + sPort);
-      EXPECT_EQ(channel.State(), evsClosed);
+      EXPECT_EQ(rowChannel.State(), evsClosed);
     }
     EXPECT_EQ(link.peer.Bytes(), "");
   }
@@ -529,27 +529,27 @@ TEST_F(CChannelTest, FailedOpenEndsClosedAndFreesThePort) {
   const Row rows[] = {
       {"nothing on the port", 7, false, false},
       {"number below 1", -1, false, false},
-      {"port held by another channel", kPort, false, true},
-      {"channel already open", kPort, true, false},
+      {"port held by another rowChannel", kPort, false, true},
+      {"rowChannel already open", kPort, true, false},
       {"number beyond 16 bits", 40000, false, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.sCase);
     CChannel other;
-    CChannel channel;
+    CChannel rowChannel;
     if (row.fHeldElsewhere) {
       other.OpenPort(kPort);
     }
     if (row.fOpenFirst) {
-      channel.OpenPort(kPort);
+      rowChannel.OpenPort(kPort);
     }
-    int16_t iPortBefore = channel.Port();
-    SRaised raised = Raised([&] { channel.OpenPort(row.iPort); });
+    int16_t iPortBefore = rowChannel.Port();
+    SRaised raised = Raised([&] { rowChannel.OpenPort(row.iPort); });
     EXPECT_EQ(raised.lNumber, errVTI_NotOpen);
     EXPECT_EQ(raised.sSource, "CChannel");
     EXPECT_EQ(raised.sDescription, "Can not open port " + std::to_string(row.iPort));
-    EXPECT_EQ(channel.State(), evsClosed);
-    EXPECT_EQ(channel.Port(), iPortBefore);
+    EXPECT_EQ(rowChannel.State(), evsClosed);
+    EXPECT_EQ(rowChannel.Port(), iPortBefore);
     EXPECT_FALSE(pPorts->IsOpen(40000));
     EXPECT_EQ(pPorts->IsOpen(kPort), row.fHeldElsewhere);
     if (row.fHeldElsewhere) {

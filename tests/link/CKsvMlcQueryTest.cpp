@@ -10,10 +10,10 @@
 
 #include "link/CChannel.h"
 #include "link/ChannelTesting.h"
-#include "platform/CSimulatedLine.h"
-#include "platform/CSimulatedPorts.h"
-#include "platform/MText.h"
+#include "platform/core/MText.h"
 #include "plugin/MComponent.h"
+#include "sim/CSimulatedLine.h"
+#include "sim/CSimulatedPorts.h"
 
 namespace ksv940 {
 namespace {

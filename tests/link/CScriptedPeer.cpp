@@ -1,7 +1,7 @@
 #include "link/CScriptedPeer.h"
 
-#include "platform/CContext.h"
-#include "platform/CMessagePump.h"
+#include "platform/core/CContext.h"
+#include "platform/core/CMessagePump.h"
 
 namespace ksv940::test {
 

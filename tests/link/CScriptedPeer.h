@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/CSimulatedLine.h"
+#include "sim/CSimulatedLine.h"
 
 namespace ksv940::test {
 

@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "model/GDeclares.h"
-#include "platform/CContext.h"
+#include "platform/core/CContext.h"
 #include "support/MError.h"
 #include "testing/CTempDir.h"
 

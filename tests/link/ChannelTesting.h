@@ -5,13 +5,13 @@
 #include <memory>
 #include <string>
 
-#include "platform/MText.h"
+#include "platform/core/MText.h"
 
 #include "link/CChannel.h"
 #include "link/CScriptedPeer.h"
-#include "platform/CAutomationError.h"
-#include "platform/CSimulatedLine.h"
-#include "platform/CSimulatedPorts.h"
+#include "platform/core/CAutomationError.h"
+#include "sim/CSimulatedLine.h"
+#include "sim/CSimulatedPorts.h"
 #include "testing/CTestContext.h"
 #include "testing/CTraceRecorder.h"
 

@@ -9,7 +9,7 @@
 #include "host/default/CXmlDocument.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CMicroSequence.h"
-#include "platform/MRuntime.h"
+#include "platform/core/MRuntime.h"
 #include "testing/CTempDir.h"
 #include "testing/CTestContext.h"
 #include "testing/MCaught.h"

@@ -5,7 +5,7 @@
 #include <map>
 #include <sstream>
 
-#include "platform/MRuntime.h"
+#include "platform/core/MRuntime.h"
 #include "testing/MCaught.h"
 
 namespace ksv940 {

@@ -10,7 +10,7 @@
 #include "model/CKsvTestOptions.h"
 #include "model/CKsvTestResult.h"
 #include "model/GDeclares.h"
-#include "platform/EOperatorAnswer.h"
+#include "platform/forms/EOperatorAnswer.h"
 #include "testing/CSimWifiConnector.h"
 
 namespace ksv940 {

@@ -1,4 +1,4 @@
-#include "platform/CContext.h"
+#include "platform/core/CContext.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "platform/CForm.h"
+#include "platform/forms/CForm.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/CAutomationError.h"
-#include "platform/CScriptedView.h"
+#include "platform/core/CAutomationError.h"
+#include "testing/CScriptedView.h"
 #include "testing/CTestContext.h"
 
 namespace ksv940 {

@@ -1,4 +1,4 @@
-#include "platform/CMessagePump.h"
+#include "platform/core/CMessagePump.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,8 +1,8 @@
-#include "platform/CPortMap.h"
+#include "platform/serial/CPortMap.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/CAutomationError.h"
+#include "platform/core/CAutomationError.h"
 
 namespace ksv940 {
 namespace {

@@ -1,8 +1,8 @@
-#include "platform/CRegistryFileStore.h"
+#include "platform/settings/CRegistryFileStore.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/CAutomationError.h"
+#include "platform/core/CAutomationError.h"
 #include "testing/CTempDir.h"
 
 namespace ksv940 {

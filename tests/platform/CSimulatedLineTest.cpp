@@ -1,4 +1,4 @@
-#include "platform/CSimulatedLine.h"
+#include "sim/CSimulatedLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "platform/CSimulatedPorts.h"
+#include "sim/CSimulatedPorts.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "link/ChannelTesting.h"
-#include "platform/CLineSettings.h"
+#include "platform/serial/CLineSettings.h"
 
 namespace ksv940 {
 namespace {

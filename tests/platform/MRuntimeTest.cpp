@@ -1,10 +1,10 @@
-#include "platform/MRuntime.h"
+#include "platform/core/MRuntime.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 
-#include "platform/CAutomationError.h"
+#include "platform/core/CAutomationError.h"
 
 namespace ksv940 {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/PosixSerialControl.h"
+#include "platform/serial/PosixSerialControl.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -8,8 +8,8 @@
 #include <string>
 
 #include "link/CChannel.h"
-#include "platform/CContext.h"
-#include "platform/CPortMap.h"
+#include "platform/core/CContext.h"
+#include "platform/serial/CPortMap.h"
 #include "testing/CPseudoTerminal.h"
 #include "testing/CTraceRecorder.h"
 

@@ -8,8 +8,8 @@
 
 #include "dialogs/FStopOnPC.h"
 #include "dialogs/FWaitOnPC.h"
-#include "platform/CRegistryFileStore.h"
-#include "platform/CTerminalView.h"
+#include "platform/forms/CTerminalView.h"
+#include "platform/settings/CRegistryFileStore.h"
 #include "support/MDeclares.h"
 #include "testing/CTempDir.h"
 #include "testing/CTestContext.h"

@@ -1,3 +1,4 @@
+#include "host/default/MHostDefaults.h"
 #include "plugin/MComponent.h"
 
 #include <gtest/gtest.h>
@@ -7,9 +8,9 @@
 #include "host/IOrvexMtiData.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestResult.h"
-#include "platform/CClassRegistry.h"
-#include "platform/CContext.h"
-#include "platform/MRuntime.h"
+#include "platform/automation/CClassRegistry.h"
+#include "platform/core/CContext.h"
+#include "platform/core/MRuntime.h"
 #include "testing/MCaught.h"
 
 namespace ksv940 {
@@ -20,7 +21,7 @@ using test::Caught;
 // A thread's class registry as the host installs it, with the component registered.
 class MComponentTest : public ::testing::Test {
  protected:
-  MComponentTest() : mpRegistry(CClassRegistry::CreateDefault()) {
+  MComponentTest() : mpRegistry(MakeHostRegistry()) {
     mScope.Set<CClassRegistry>(mpRegistry);
     DllRegisterServer();
   }

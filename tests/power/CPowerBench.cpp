@@ -1,6 +1,6 @@
 #include "power/CPowerBench.h"
 
-#include "platform/CRegistryFileStore.h"
+#include "platform/settings/CRegistryFileStore.h"
 #include "support/MDeclares.h"
 
 namespace ksv940::test {

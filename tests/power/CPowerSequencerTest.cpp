@@ -7,8 +7,8 @@
 
 #include "model/CMicroSequence.h"
 #include "model/GDeclares.h"
-#include "platform/CAutomationError.h"
-#include "platform/MRuntime.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/core/MRuntime.h"
 #include "power/CPowerBench.h"
 #include "support/MDeclares.h"
 

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "host/IMtiPortLookup.h"
-#include "platform/CClassRegistry.h"
-#include "platform/CSimulatedLine.h"
-#include "platform/CSimulatedPorts.h"
-#include "platform/IWindow.h"
+#include "platform/automation/CClassRegistry.h"
+#include "platform/forms/IWindow.h"
 #include "plugin/CKsvVti.h"
 #include "sim/CSimInstrument.h"
+#include "sim/CSimulatedLine.h"
+#include "sim/CSimulatedPorts.h"
 #include "testing/CSimWifiConnector.h"
 #include "testing/CTestContext.h"
 

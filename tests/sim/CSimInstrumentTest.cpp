@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/CSimulatedLine.h"
 #include "resources/CStringTable.h"
+#include "sim/CSimulatedLine.h"
 #include "testing/CTestContext.h"
 
 namespace ksv940 {

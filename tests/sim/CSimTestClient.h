@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/CMessagePump.h"
+#include "platform/core/CMessagePump.h"
 
 namespace ksv940::test {
 

@@ -8,7 +8,7 @@
 
 #include <cerrno>
 
-#include "platform/CContext.h"
+#include "platform/core/CContext.h"
 
 namespace ksv940::test {
 

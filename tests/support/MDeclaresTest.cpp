@@ -4,8 +4,8 @@
 
 #include <thread>
 
-#include "platform/CForm.h"
-#include "platform/ISettingsStore.h"
+#include "platform/forms/CForm.h"
+#include "platform/settings/ISettingsStore.h"
 #include "testing/CTestContext.h"
 
 namespace ksv940 {

@@ -9,9 +9,9 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/CAutomationError.h"
-#include "platform/CContext.h"
-#include "platform/ITraceSink.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/core/CContext.h"
+#include "platform/trace/ITraceSink.h"
 #include "testing/CTraceRecorder.h"
 
 namespace ksv940 {

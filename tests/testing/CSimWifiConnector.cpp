@@ -1,7 +1,7 @@
 #include "testing/CSimWifiConnector.h"
 
 #include "link/CWifiBridgeConnector.h"
-#include "platform/CContext.h"
+#include "platform/core/CContext.h"
 
 namespace ksv940::test {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "link/IWifiConnector.h"
-#include "platform/CSimulatedLine.h"
+#include "sim/CSimulatedLine.h"
 
 namespace ksv940::test {
 

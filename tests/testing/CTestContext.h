@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "host/default/CLanguageService.h"
-#include "platform/CContext.h"
-#include "platform/CMessagePump.h"
-#include "platform/CScriptedView.h"
-#include "platform/IMessageBox.h"
+#include "platform/core/CContext.h"
+#include "platform/core/CMessagePump.h"
+#include "platform/forms/IMessageBox.h"
+#include "testing/CScriptedView.h"
 
 namespace ksv940::test {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ITraceSink.h"
+#include "platform/trace/ITraceSink.h"
 
 namespace ksv940::test {
 

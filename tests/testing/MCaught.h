@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/CAutomationError.h"
+#include "platform/core/CAutomationError.h"
 
 namespace ksv940::test {
 

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "app/CCommandRegistry.h"
+#include "app/MCommands.h"
 #include "testing/CTempDir.h"
 
 namespace ksv940::test {
@@ -34,7 +34,7 @@ SRun RunInProcess(std::vector<std::string> vArgs) {
   vArgs.insert(vArgs.begin(), "ksv940");
   std::ostringstream out;
   std::ostringstream err;
-  int iExit = CCommandRegistry::Run(vArgs, out, err);
+  int iExit = RunCommandLine(AllCommands(), vArgs, out, err);
   return {iExit, out.str(), err.str()};
 }
 

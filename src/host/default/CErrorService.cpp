@@ -1,16 +1,14 @@
 #include "host/default/CErrorService.h"
 
+#include "host/ILanguageService.h"
 #include "model/GDeclares.h"
-#include "platform/MRuntime.h"
-#include "support/MError.h"
+#include "platform/core/CContext.h"
+#include "platform/core/MRuntime.h"
+#include "resources/CStringTable.h"
 
 namespace ksv940 {
 
-std::shared_ptr<IErrorService> IErrorService::CreateDefault() {
-  return std::make_shared<CErrorService>();
-}
-
-void CErrorService::RaiseHostError(const std::string& /*sModule*/, int32_t lNumber,
+void CErrorService::RaiseHostError(const std::string& sModule, int32_t lNumber,
                                    const std::string& sSource, int32_t /*lFlags*/,
                                    const CVariantList& vParams) {
   if (lNumber == kErrNotKsvTestElement) {
@@ -22,8 +20,15 @@ void CErrorService::RaiseHostError(const std::string& /*sModule*/, int32_t lNumb
     throw CAutomationError(lNumber, sSource,
                            "The test plan could not make a KSV940Test element for the test.");
   }
+  // The component's own numbers read as the component's string table words them (900 + the
+  // offset from errVTI_Error), in the operator's language, as a host reads a component's strings.
   if (lNumber >= errVTI_Error && lNumber <= errVTI_WrongFWVer) {
-    RaiseError(lNumber, sSource, "", vParams);
+    std::optional<std::string> sText =
+        CStringTable::Load(CStringTable::kErrorTextBase + (lNumber - errVTI_Error));
+    if (sText) {
+      throw CAutomationError(lNumber, sSource,
+                             CContext::Get<ILanguageService>().GetText(sModule, *sText, vParams));
+    }
   }
   throw CAutomationError(lNumber, sSource, RuntimeErrorText(lNumber));
 }

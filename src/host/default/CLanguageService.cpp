@@ -3,14 +3,10 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "platform/CAutomationError.h"
-#include "platform/MRuntime.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/core/MRuntime.h"
 
 namespace ksv940 {
-
-std::shared_ptr<ILanguageService> ILanguageService::CreateDefault() {
-  return std::make_shared<CLanguageService>();
-}
 
 std::pair<int32_t, std::string> SplitTextNumber(const std::string& sText) {
   size_t nColons = sText.find("::");

@@ -1,6 +1,6 @@
 #include "host/default/CMtiData.h"
 
-#include "platform/CClassRegistry.h"
+#include "platform/automation/CClassRegistry.h"
 
 namespace ksv940 {
 
@@ -26,13 +26,6 @@ void CMtiData::RegisterClass(CClassRegistry& registry) {
     return std::make_shared<CMtiData>();
   };
   registry.Register(std::move(registration));
-}
-
-// The thread's registry starts as the host installs it: with the host's own classes.
-std::shared_ptr<CClassRegistry> CClassRegistry::CreateDefault() {
-  auto pRegistry = std::make_shared<CClassRegistry>();
-  CMtiData::RegisterClass(*pRegistry);
-  return pRegistry;
 }
 
 }  // namespace ksv940

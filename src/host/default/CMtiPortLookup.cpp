@@ -4,8 +4,8 @@
 #include <cctype>
 #include <filesystem>
 
-#include "platform/CContext.h"
-#include "platform/CPortMap.h"
+#include "platform/core/CContext.h"
+#include "platform/serial/CPortMap.h"
 
 namespace ksv940 {
 
@@ -20,10 +20,6 @@ std::string Lower(std::string sText) {
 }
 
 }  // namespace
-
-std::shared_ptr<IMtiPortLookup> IMtiPortLookup::CreateDefault() {
-  return std::make_shared<CMtiPortLookup>();
-}
 
 CMtiPortLookup::CMtiPortLookup(std::string sDevDir) : msDevDir(std::move(sDevDir)) {}
 

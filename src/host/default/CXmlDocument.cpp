@@ -4,8 +4,8 @@
 #include <sstream>
 
 #include "host/default/CXmlElement.h"
-#include "platform/CAutomationError.h"
-#include "platform/MRuntime.h"
+#include "platform/core/CAutomationError.h"
+#include "platform/core/MRuntime.h"
 
 namespace ksv940 {
 

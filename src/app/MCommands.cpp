@@ -1,0 +1,13 @@
+#include "app/MCommands.h"
+
+namespace ksv940 {
+
+const std::vector<FAddCommand>& AllCommands() {
+  static const std::vector<FAddCommand> vCommands = {
+      &AddConnectCommand, &AddDialogCommand, &AddExplainCommand,
+      &AddQueryCommand,   &AddSendCommand,   &AddSimCommand,
+  };
+  return vCommands;
+}
+
+}  // namespace ksv940

@@ -1,0 +1,44 @@
+#include "platform/core/MText.h"
+
+#include <cstdio>
+
+namespace ksv940 {
+
+std::string EscapeControls(std::string_view sText) {
+  std::string sOut;
+  sOut.reserve(sText.size());
+  for (char c : sText) {
+    auto uc = static_cast<unsigned char>(c);
+    if (c == '\r') {
+      sOut += "\\r";
+    } else if (c == '\n') {
+      sOut += "\\n";
+    } else if (c == '\x1b') {
+      sOut += "\\e";
+    } else if (c == '\\') {
+      sOut += "\\\\";
+    } else if (uc < 0x20 || uc >= 0x7f) {
+      char szHex[8];
+      std::snprintf(szHex, sizeof szHex, "\\x%02X", uc);
+      sOut += szHex;
+    } else {
+      sOut.push_back(c);
+    }
+  }
+  return sOut;
+}
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  if (c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
+  return -1;
+}
+
+}  // namespace ksv940

@@ -1,0 +1,15 @@
+#include "platform/serial/MSerialControl.h"
+
+#include <cstdint>
+
+#include "platform/core/CAutomationError.h"
+
+namespace ksv940 {
+
+void RaisePortNotOpen() {
+  constexpr int32_t kPortNotOpen = 8018;
+  throw CAutomationError(kPortNotOpen, kComponentName,
+                         "Operation valid only when the port is open");
+}
+
+}  // namespace ksv940

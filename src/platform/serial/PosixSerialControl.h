@@ -1,0 +1,76 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/core/CMessagePump.h"
+#include "platform/serial/CLineSettings.h"
+#include "platform/serial/ISerialControl.h"
+
+namespace ksv940 {
+
+/// The serial control on a termios device: a serial port or a pseudo-terminal, found in the port
+/// map by the port number. Opening makes it the port's only user: a second control, in this
+/// process or another, reads "Port unavailable"; a missing device reads "Port not found"; any
+/// other failure reads "Port open failed: " and the system's reason. The line is raw, with the
+/// written settings (normally 115200 baud, 8 data bits, no parity, 1 stop bit) and no flow
+/// control; the modem lines are left alone.
+///
+/// The thread's message pump watches the open device: whenever characters arrive they are taken
+/// into the control's receive buffer, so a wait with unread characters costs nothing. While output
+/// is pending, reading the send count arranges a wake-up of the pump for about when the line can
+/// have sent it, later and later while the far side takes nothing.
+class CPosixSerialControl : public ISerialControl {
+ public:
+  CPosixSerialControl();
+  ~CPosixSerialControl() override;
+  CPosixSerialControl(const CPosixSerialControl&) = delete;
+  CPosixSerialControl& operator=(const CPosixSerialControl&) = delete;
+
+  void SetSettings(const std::string& sSettings) override;
+  void SetCommPort(int32_t lPort) override { mlPort = lPort; }
+  int32_t CommPort() const override { return mlPort; }
+  bool PortOpen() const override { return miFd >= 0; }
+  void SetPortOpen(bool fOpen) override;
+  std::string Status() const override { return msStatus; }
+  int32_t InBufferCount() override;
+  void SetInBufferCount(int32_t lCount) override;
+  void SetInputLen(int32_t lLength) override;
+  std::string Input() override;
+  void Output(const std::string& sData) override;
+  int32_t OutBufferCount() override;
+  void SetLineOption(int32_t /*lMember*/, int32_t /*lValue*/) override {}
+
+  /// The device the control has open; empty while closed.
+  const std::string& DevicePath() const { return msDevice; }
+
+ private:
+  void Open();
+  void Close();
+  bool Configure(std::string& sReason);
+  /// Takes what the device has waiting into the receive buffer.
+  void ReadWaiting();
+  /// Hands pending output to the device as far as it takes it.
+  void WritePending();
+  void LineLost();
+  void ArrangeDrainWakeUp(int64_t lPending);
+  size_t Received() const { return msReceived.size() - mnReadPos; }
+
+  std::shared_ptr<CMessagePump> mpPump;
+  CLineSettings mSettings;
+  int32_t mlPort = 1;
+  int32_t mlInputLen = 0;
+  int miFd = -1;
+  bool mfLineLost = false;
+  std::string msDevice;
+  std::string msStatus;
+  std::string msReceived;
+  size_t mnReadPos = 0;
+  std::string msPending;
+  CMessagePump::Id mWatch = 0;
+  CMessagePump::Id mWakeUp = 0;
+  int64_t mlLastPending = 0;
+  int64_t mlStallUs = 0;
+};
+
+}  // namespace ksv940
