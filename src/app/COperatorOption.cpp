@@ -1,4 +1,5 @@
 #include "app/COperatorOption.h"
+#include "platform/core/MText.h"
 
 #include <CLI/CLI.hpp>
 #include <stdexcept>
@@ -10,22 +11,13 @@ namespace {
 // Whole seconds, at most a day: longer is a mistyped value, not an operator.
 constexpr int64_t kLongestAnswerSeconds = 86'400;
 
-std::string Lower(std::string sText) {
-  for (char& c : sText) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return sText;
-}
-
 }  // namespace
 
 COperatorOption COperatorOption::Parse(const std::string& sSpec) {
   auto fail = [&](const std::string& sWhy) -> COperatorOption {
     throw std::invalid_argument("'" + sSpec + "' is not an operator (" + sWhy + "); use " + kUsage);
   };
-  std::string sLower = Lower(sSpec);
+  std::string sLower = LowerAscii(sSpec);
   if (sLower == "terminal") {
     return {eovTerminal, eoaNone, 0};
   }

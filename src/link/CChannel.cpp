@@ -44,15 +44,10 @@ CMessagePump& Pump() {
   return CContext::Get<CMessagePump>();
 }
 
-bool EndsWith(const std::string& sText, const std::string& sEnd) {
-  return sText.size() >= sEnd.size() &&
-         sText.compare(sText.size() - sEnd.size(), sEnd.size(), sEnd) == 0;
-}
-
 // The commands the instrument answers at once get a short time-out. The comparison is exact:
 // "stat1" given with its CR LF already added gets the long one.
 int32_t TimeOutFor(const std::string& sTxData) {
-  if (sTxData == "\x1b" || sTxData == "stat3" || sTxData == "exit" || sTxData == "stat1") {
+  if (sTxData == kEscape || sTxData == "stat3" || sTxData == "exit" || sTxData == "stat1") {
     return kQuickTimeOutMs;
   }
   return kTimeOutMs;
@@ -88,17 +83,16 @@ void CChannel::OpenPort(int32_t iPort) {
     if (comm.PortOpen()) {
       comm.SetPortOpen(false);
     }
+    // The line is raw 8N1 without handshake; the vendor control's handshake and line options
+    // have nothing to set in our serial controls.
     comm.SetCommPort(iPort);
     comm.SetSettings("115200,N,8,1");
-    comm.SetLineOption(91, -1);
     comm.SetInputLen(0);
-    comm.SetLineOption(126, 0);
     mlState = evsIdle;
     Wait(100);
     mlState = evsBusy;
     PortForm()->Comm().SetPortOpen(true);
     CheckConnectStatus(PortForm()->Comm().Status());
-    PortForm()->Comm().SetLineOption(91, -1);
     PortForm()->Comm().SetInBufferCount(0);
     miPort = CheckedInt16(iPort);
     mlState = evsIdle;
@@ -141,7 +135,7 @@ std::string CChannel::Transmit(const std::string& sTxData, const std::string& sA
     if (!sTxData.empty()) {
       std::shared_ptr<FPort> pForm = PortForm();
       pForm->Comm().SetInBufferCount(0);
-      std::string sLine = EndsWith(sTxData, kCrLf) ? sTxData : sTxData + kCrLf;
+      std::string sLine = sTxData.ends_with(kCrLf) ? sTxData : sTxData + kCrLf;
       pForm->Comm().Output(sLine);
       // The reply's time-out counts from the moment the command has left.
       while (pForm->Comm().OutBufferCount() > 0 && !mfAbortRequested) {
@@ -176,7 +170,7 @@ std::string CChannel::Receive(const std::string& sAck, int32_t iTmOut, bool fPar
       }
       if (pForm->Comm().InBufferCount() >= 1) {
         sCollected += pForm->Comm().Input();
-        fDone = EndsWith(sCollected, sAck);
+        fDone = sCollected.ends_with(sAck);
       }
     }
     pForm->StopTimer();

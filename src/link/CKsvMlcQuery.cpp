@@ -17,8 +17,6 @@ namespace ksv940 {
 namespace {
 
 constexpr const char* kModel = "KSV940";
-constexpr int32_t kTrue = -1;
-constexpr int32_t kFalse = 0;
 
 // The instrument's two error replies to "ident" that need the operator and a reset command.
 constexpr const char* kGroundFaultReply = "!50\r\n";
@@ -29,11 +27,6 @@ constexpr const char* kOverVoltageText = "21915::Over voltage detected";
 // Bits of the status words: "stat" bit 2 is remote operation, "stat1" bit 0 the main menu.
 constexpr int32_t kRemoteBit = 0x0004;
 constexpr int32_t kMainMenuBit = 0x0001;
-
-bool EndsWith(const std::string& sText, const std::string& sEnd) {
-  return sText.size() >= sEnd.size() &&
-         sText.compare(sText.size() - sEnd.size(), sEnd.size(), sEnd) == 0;
-}
 
 // The second of the pieces between ","; false when the text has no ",".
 bool SecondPiece(const std::string& sText, std::string& sPiece) {
@@ -83,7 +76,7 @@ MtiQueryResult CKsvMlcQuery::QueryMTI(int32_t lPort) {
     int32_t lCode = 0;
     // "local" and ESC end what a former user may have left running; their replies do not matter.
     QueryPort("local\r\n", kCrLf, 1000);
-    QueryPort("\x1b", kCrLf, 2000);
+    QueryPort(kEscape, kCrLf, 2000);
     std::string sReply = QueryPort("stat\r\n", kCrLf, 2000);
     if (sReply.size() <= 4) {
       // Nothing (or no status word) came back: no instrument.
@@ -112,7 +105,7 @@ MtiQueryResult CKsvMlcQuery::QueryMTI(int32_t lPort) {
       if (nEnd != std::string::npos) {
         msSerialNo = sSerial.substr(0, nEnd);
       }
-      if (EndsWith(sVersion, "940")) {
+      if (sVersion.ends_with("940")) {
         // The field carries the model number, not a firmware version: nothing is identified.
         Trace("Error PLUGIN_ID_NUMBER");
       } else {
@@ -147,15 +140,12 @@ void CKsvMlcQuery::OpenQueryPort(int32_t lPort) {
     if (comm.PortOpen()) {
       comm.SetPortOpen(false);
     }
-    comm.SetLineOption(6, kFalse);
+    // Raw 8N1 without handshake, as the channel opens it; each read takes all that is waiting.
     comm.SetCommPort(lPort);
     comm.SetSettings("115200,N,8,1");
-    comm.SetLineOption(55, 2);
     comm.SetInputLen(0);
-    comm.SetLineOption(126, 0);
     comm.SetPortOpen(true);
     CheckConnectStatus(comm.Status());
-    comm.SetLineOption(91, kTrue);
     comm.SetInBufferCount(0);
   } catch (...) {
     CAutomationError errFailure = CAutomationError::FromCurrentException();
@@ -192,7 +182,7 @@ std::string CKsvMlcQuery::QueryPort(const std::string& sTx, const std::string& s
       }
       if (comm.InBufferCount() >= 1) {
         sCollected += comm.Input();
-        fDone = EndsWith(sCollected, sAck);
+        fDone = sCollected.ends_with(sAck);
       }
     }
     mfrmPort->StopTimer();

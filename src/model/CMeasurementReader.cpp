@@ -17,7 +17,6 @@ namespace ksv940 {
 
 namespace {
 
-const std::string kEscape(1, '\x1b');
 constexpr int kTries = 3;
 
 }  // namespace

@@ -25,7 +25,6 @@ namespace ksv940 {
 namespace {
 
 constexpr const char* kSource = "CKsvVti";
-const std::string kEscape(1, '\x1b');
 constexpr const char* kWifiLogFile = "KSV940Log_WIFI_Connector.txt";
 constexpr double kLowestFirmware = 1.17;
 
@@ -36,10 +35,6 @@ std::shared_ptr<IWifiConnector> CreateWifiConnector() {
     RaiseRuntimeError(erCannotCreateObject);
   }
   return pWifi;
-}
-
-bool StartsWith(const std::string& sText, const char* szPrefix) {
-  return sText.rfind(szPrefix, 0) == 0;
 }
 
 // The firmware's version number: from the first digit 1 to 9 on, its leading decimal number with
@@ -183,7 +178,7 @@ void CKsvVti::SerialHandshake(int16_t iPort) {
     channel.SetTransmitReceiveFlag(false);
     sPcaType = "!";
   }
-  if (!StartsWith(sPcaType, "!")) {
+  if (!sPcaType.starts_with("!")) {
     std::vector<std::string> vFields;
     size_t nStart = 0;
     for (size_t nSlash; (nSlash = sPcaType.find('/', nStart)) != std::string::npos;
@@ -396,7 +391,7 @@ bool CKsvVti::Calibrate() {
     int32_t i = 0;
     for (; i < sequence.Count(); ++i) {
       std::string s = sequence.Instruction(i);
-      if (!StartsWith(s, "#")) {
+      if (!s.starts_with("#")) {
         if (mLink.Wireless()) {
           mLink.Wifi().SendCommand(s, 30);
         } else {
@@ -500,7 +495,7 @@ void CKsvVti::RunSafetyTest(const std::shared_ptr<CKsvSafetyTest>& cetTest, IWin
     }
     // A latch left from an earlier failure skipped the standard command; it is cleared here.
     mLink.Channel().SetTestAbortFlag(false);
-    if (StartsWith(sReply, "!")) {
+    if (sReply.starts_with("!")) {
       RaiseError(errVTI_InvalidReply, kSource, {}, {sReply});
     }
     static const std::array<int32_t, 12> kWithoutPolarity = {1, 2,  3,  4,  5,  6,
@@ -515,7 +510,7 @@ void CKsvVti::RunSafetyTest(const std::shared_ptr<CKsvSafetyTest>& cetTest, IWin
     int32_t i = 0;
     for (; i < pSequence->Count(); ++i) {
       std::string s = pSequence->Instruction(i);
-      if (StartsWith(s, "ap=")) {
+      if (s.starts_with("ap=")) {
         s = RewriteAppliedParts(s, mfPca2);
       }
       if (!mFlags.mfStopFlag && !mFlags.mfAbort) {
@@ -551,11 +546,11 @@ void CKsvVti::RunSafetyTest(const std::shared_ptr<CKsvSafetyTest>& cetTest, IWin
 }
 
 void CKsvVti::RunCommand(const std::string& s, const CKsvSafetyTest& test, IWindow* frmTestGuide) {
-  if (StartsWith(s, "pol=")) {
+  if (s.starts_with("pol=")) {
     mPower.PolaritySwitch(s, test.PowerConfig(), frmTestGuide);
     return;
   }
-  if (StartsWith(s, "quit")) {
+  if (s.starts_with("quit")) {
     // "quit" ends the ECG simulation: ESC on the serial link, a flush on the wireless one.
     if (mLink.Wireless()) {
       mLink.Wifi().FlushData(50);
@@ -565,8 +560,8 @@ void CKsvVti::RunCommand(const std::string& s, const CKsvSafetyTest& test, IWind
     mPower.mfQuitSent = true;
     return;
   }
-  std::string sReply = mLink.Exchange(s, true, StartsWith(s, "neut") ? 2000 : 150);
-  if (StartsWith(sReply, "!")) {
+  std::string sReply = mLink.Exchange(s, true, s.starts_with("neut") ? 2000 : 150);
+  if (sReply.starts_with("!")) {
     RaiseError(errVTI_InvalidReply, kSource, {}, {sReply});
   }
 }
@@ -578,7 +573,7 @@ void CKsvVti::RunDirective(const std::string& s, const CMicroSequence& sequence,
     std::string sNext = sequence.Instruction(i + 1);
     std::string sPrevious =
         s.size() >= 3 && s.compare(s.size() - 3, 3, "apc") == 0 ? sequence.Instruction(i - 1) : "";
-    if (StartsWith(sNext, "neut=") || StartsWith(sNext, "pol=")) {
+    if (sNext.starts_with("neut=") || sNext.starts_with("pol=")) {
       mPower.PowerChangeStop(s, test.PowerConfig(), frmTestGuide, true, false);
     } else if (ChkCmdAppPODelay(sNext)) {
       if (eepoScreen == eepo_before) {

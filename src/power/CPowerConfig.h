@@ -27,6 +27,9 @@ class CPowerConfig {
   bool WillToggleOff(int32_t epcNew) const;
 
  private:
+  // The polarity switching asks whether a test's configuration powers the outlet.
+  friend class CPowerSequencer;
+
   static bool IsOnConfig(int32_t epc);
   /// Counted as an outlet that is off for switching: power off, open neutral (either polarity)
   /// and the three mains-voltage measurements.

@@ -30,10 +30,6 @@ bool IsOpenNeutral(int32_t epc) {
   return epc == epcON || epc == epcONRM;
 }
 
-bool IsPowered(int32_t epc) {
-  return epc == epcNC || epc == epcOE || epc == epcNCRM || epc == epcOERM;
-}
-
 }  // namespace
 
 CPowerSequencer::CPowerSequencer(CInstrumentLink& link, CPowerConfig& powerConfig,
@@ -206,8 +202,8 @@ void CPowerSequencer::PolaritySwitch(const std::string& sInstruction, int32_t ep
   int32_t epcCurrent = mPowerConfig.Current;
   bool fSwitchingDiffers =
       mfLastToggleOff != fToggleOff && !IsOpenNeutral(epcCurrent) && !IsOpenNeutral(epcConfig);
-  bool fOffAgain =
-      IsPowered(epcConfig) && mfLastToggleOff && fToggleOff && !IsOpenNeutral(epcCurrent);
+  bool fOffAgain = CPowerConfig::IsOnConfig(epcConfig) && mfLastToggleOff && fToggleOff &&
+                   !IsOpenNeutral(epcCurrent);
   bool fPolStop = mfQuitSent || fSwitchingDiffers || fOffAgain;
 
   bool fPolStopDone = false;

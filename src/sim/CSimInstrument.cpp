@@ -6,6 +6,7 @@
 #include <map>
 
 #include "platform/core/CContext.h"
+#include "platform/core/MText.h"
 #include "sim/CSimulatedLine.h"
 
 namespace ksv940 {
@@ -130,13 +131,6 @@ bool Accepts(const char* pszValues, const std::string& sValue) {
   }
 }
 
-std::string Lower(const std::string& s) {
-  std::string sLower(s);
-  std::transform(sLower.begin(), sLower.end(), sLower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return sLower;
-}
-
 }  // namespace
 
 CSimInstrument::CSimInstrument(CSimScenario scenario)
@@ -224,7 +218,7 @@ void CSimInstrument::Receive(std::string_view sBytes) {
 
 void CSimInstrument::HandleLine(const std::string& sLine) {
   mvCommands.push_back(sLine);
-  std::string sLower = Lower(sLine);
+  std::string sLower = LowerAscii(sLine);
   std::string sName = sLine == "\x1b" ? "esc" : sLower.substr(0, sLower.find('='));
 
   int64_t lDelayMs = mScenario.lLatencyMs;

@@ -1,4 +1,5 @@
 #include "sim/CSimScenario.h"
+#include "platform/core/MText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,13 +13,6 @@ namespace {
 
 // Line noise when the scenario names none: bytes no reply contains.
 constexpr std::string_view kDefaultNoise = "\xff\xfe\xfd";
-
-std::string Lower(std::string_view sText) {
-  std::string s(sText);
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r';
@@ -51,7 +45,7 @@ std::string_view NextWord(std::string_view& s) {
 }
 
 bool OnOff(std::string_view sKey, std::string_view sValue) {
-  std::string s = Lower(sValue);
+  std::string s = LowerAscii(sValue);
   if (s == "on") {
     return true;
   }
@@ -101,19 +95,19 @@ std::string Unescape(std::string_view sText) {
 
 SSimFault ParseFault(std::string_view sRest) {
   SSimFault fault;
-  fault.sCommand = Lower(NextWord(sRest));
+  fault.sCommand = LowerAscii(NextWord(sRest));
   std::string_view sWhen = NextWord(sRest);
   std::string_view sKind = NextWord(sRest);
   if (fault.sCommand.empty() || sWhen.empty() || sKind.empty()) {
     Fail("'on' needs a command, an occurrence (a number from 1, or every) and a fault");
   }
-  if (Lower(sWhen) != "every") {
+  if (LowerAscii(sWhen) != "every") {
     fault.lOccurrence = Number("the occurrence", sWhen);
     if (fault.lOccurrence == 0) {
       Fail("the occurrence counts from 1; use every for all of them");
     }
   }
-  std::string sFault = Lower(sKind);
+  std::string sFault = LowerAscii(sKind);
   std::string_view sArgs = sRest;
   if (sFault == "late") {
     fault.eFault = esfLate;
@@ -154,7 +148,7 @@ SSimFault ParseFault(std::string_view sRest) {
 CSimScenario& CSimScenario::On(std::string sCommand, int32_t lOccurrence, ESimFault eFault,
                                int32_t lMs, std::string sText, int32_t lSplitAt) {
   SSimFault fault;
-  fault.sCommand = Lower(sCommand);
+  fault.sCommand = LowerAscii(sCommand);
   fault.lOccurrence = lOccurrence;
   fault.eFault = eFault;
   fault.lMs = lMs;
@@ -165,7 +159,7 @@ CSimScenario& CSimScenario::On(std::string sCommand, int32_t lOccurrence, ESimFa
 }
 
 CSimScenario& CSimScenario::Reading(std::string sMeasurement, std::vector<std::string> vValues) {
-  readings[Lower(sMeasurement)] = std::move(vValues);
+  readings[LowerAscii(sMeasurement)] = std::move(vValues);
   return *this;
 }
 
@@ -179,7 +173,7 @@ void CSimScenario::ApplyLine(std::string_view sLine) {
     return;
   }
   std::string_view sKeyWord = NextWord(sRest);
-  std::string sKey = Lower(sKeyWord);
+  std::string sKey = LowerAscii(sKeyWord);
   auto fnValue = [&]() {
     if (sRest.empty()) {
       Fail("'" + sKey + "' needs a value");
@@ -203,7 +197,7 @@ void CSimScenario::ApplyLine(std::string_view sLine) {
   } else if (sKey == "high-voltage") {
     fHighVoltage = OnOff(sKey, fnValue());
   } else if (sKey == "outlet") {
-    std::string sValue = Lower(fnValue());
+    std::string sValue = LowerAscii(fnValue());
     if (sValue == "off") {
       eOutlet = esoOff;
     } else if (sValue == "normal") {
@@ -214,11 +208,11 @@ void CSimScenario::ApplyLine(std::string_view sLine) {
       Fail("'outlet' takes off, normal or reversed, not '" + sValue + "'");
     }
   } else if (sKey == "status") {
-    std::string sWord = Lower(NextWord(sRest));
+    std::string sWord = LowerAscii(NextWord(sRest));
     static const char* const kWords[] = {"stat", "stat1", "stat2", "stat3"};
     auto it = std::find(std::begin(kWords), std::end(kWords), sWord);
     std::string_view sBits = NextWord(sRest);
-    if (sBits.size() > 2 && Lower(sBits.substr(0, 2)) == "0x") {
+    if (sBits.size() > 2 && LowerAscii(sBits.substr(0, 2)) == "0x") {
       sBits.remove_prefix(2);
     }
     unsigned uBits = 0;
@@ -236,7 +230,7 @@ void CSimScenario::ApplyLine(std::string_view sLine) {
       Fail("the stream interval must be at least 1 ms");
     }
   } else if (sKey == "reading") {
-    std::string sName = Lower(NextWord(sRest));
+    std::string sName = LowerAscii(NextWord(sRest));
     std::vector<std::string> vValues;
     for (std::string_view sValue = NextWord(sRest); !sValue.empty(); sValue = NextWord(sRest)) {
       vValues.emplace_back(sValue);

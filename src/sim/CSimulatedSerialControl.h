@@ -31,7 +31,6 @@ class CSimulatedSerialControl : public ISerialControl {
   std::string Input() override;
   void Output(const std::string& sData) override;
   int32_t OutBufferCount() override;
-  void SetLineOption(int32_t /*lMember*/, int32_t /*lValue*/) override {}
 
  private:
   void Close();

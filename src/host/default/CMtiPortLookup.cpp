@@ -5,21 +5,14 @@
 #include <filesystem>
 
 #include "platform/core/CContext.h"
+#include "platform/core/MText.h"
 #include "platform/serial/CPortMap.h"
 
 namespace ksv940 {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string Lower(std::string sText) {
-  std::transform(sText.begin(), sText.end(), sText.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return sText;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 CMtiPortLookup::CMtiPortLookup(std::string sDevDir) : msDevDir(std::move(sDevDir)) {}
 
@@ -38,11 +31,11 @@ std::vector<std::string> CMtiPortLookup::UsbDevices() const {
 
 int32_t CMtiPortLookup::FindPort(const std::string& sModel, const std::string& sSerial) {
   auto& portMap = CContext::Get<CPortMap>();
-  std::string sWanted = Lower(sSerial.empty() ? sModel : sSerial);
+  std::string sWanted = LowerAscii(sSerial.empty() ? sModel : sSerial);
   std::error_code ec;
   if (!sWanted.empty()) {
     for (const auto& entry : fs::directory_iterator(fs::path(msDevDir) / "serial" / "by-id", ec)) {
-      if (Lower(entry.path().filename().string()).find(sWanted) != std::string::npos) {
+      if (LowerAscii(entry.path().filename().string()).find(sWanted) != std::string::npos) {
         fs::path device = fs::canonical(entry.path(), ec);
         return portMap.Register(ec ? entry.path().string() : device.string());
       }

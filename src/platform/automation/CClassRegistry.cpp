@@ -4,20 +4,15 @@
 #include <cctype>
 
 #include "platform/core/MRuntime.h"
+#include "platform/core/MText.h"
 
 namespace ksv940 {
 
 namespace {
 
-std::string Lower(std::string sText) {
-  std::transform(sText.begin(), sText.end(), sText.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return sText;
-}
-
 // Class ids are written "{3407950B-...}" by some and "3407950b-..." by others.
 std::string NormalClassId(const std::string& sClassId) {
-  std::string sId = Lower(sClassId);
+  std::string sId = LowerAscii(sClassId);
   if (sId.size() >= 2 && sId.front() == '{' && sId.back() == '}') {
     sId = sId.substr(1, sId.size() - 2);
   }
@@ -45,9 +40,9 @@ const SClassRegistration* CClassRegistry::FindByClassId(const std::string& sClas
 }
 
 const SClassRegistration* CClassRegistry::FindByProgId(const std::string& sProgId) const {
-  std::string sWanted = Lower(sProgId);
+  std::string sWanted = LowerAscii(sProgId);
   for (const auto& [sKey, registration] : mClasses) {
-    if (!registration.sProgId.empty() && Lower(registration.sProgId) == sWanted) {
+    if (!registration.sProgId.empty() && LowerAscii(registration.sProgId) == sWanted) {
       return &registration;
     }
   }

@@ -41,4 +41,14 @@ int HexDigitValue(char c) {
   return -1;
 }
 
+std::string LowerAscii(std::string_view sText) {
+  std::string sLower(sText);
+  for (char& c : sLower) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return sLower;
+}
+
 }  // namespace ksv940

@@ -9,6 +9,10 @@ namespace ksv940 {
 /// every other character below 32 or from 127 up as \xNN (two upper-case hexadecimal digits).
 std::string EscapeControls(std::string_view sText);
 
+/// The text with the letters A to Z in lower case; every other character unchanged, whatever the
+/// locale.
+std::string LowerAscii(std::string_view sText);
+
 /// The value of a hexadecimal digit (either case); -1 for any other character.
 int HexDigitValue(char c);
 

@@ -36,9 +36,6 @@ class ISerialControl {
   virtual void Output(const std::string& sData) = 0;
   /// Characters queued and not yet sent.
   virtual int32_t OutBufferCount() = 0;
-  /// The control's line options by their member number (91, 126, 6, 55). Their roles are the
-  /// implementation's; an implementation may ignore them.
-  virtual void SetLineOption(int32_t lMember, int32_t lValue) = 0;
 };
 
 /// Makes the serial control of each port form. The thread's default makes controls on the

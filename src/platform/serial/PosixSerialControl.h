@@ -39,7 +39,6 @@ class CPosixSerialControl : public ISerialControl {
   std::string Input() override;
   void Output(const std::string& sData) override;
   int32_t OutBufferCount() override;
-  void SetLineOption(int32_t /*lMember*/, int32_t /*lValue*/) override {}
 
   /// The device the control has open; empty while closed.
   const std::string& DevicePath() const { return msDevice; }
