@@ -4,8 +4,8 @@ namespace ksv940 {
 
 const std::vector<FAddCommand>& AllCommands() {
   static const std::vector<FAddCommand> vCommands = {
-      &AddConnectCommand, &AddDialogCommand, &AddExplainCommand,
-      &AddQueryCommand,   &AddSendCommand,   &AddSimCommand,
+      &AddRunCommand,   &AddConnectCommand, &AddDialogCommand, &AddExplainCommand,
+      &AddQueryCommand, &AddSendCommand,    &AddSimCommand,
   };
   return vCommands;
 }

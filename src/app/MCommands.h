@@ -11,6 +11,7 @@ void AddConnectCommand(CLI::App& app, SCommandContext& ctx);
 void AddDialogCommand(CLI::App& app, SCommandContext& ctx);
 void AddExplainCommand(CLI::App& app, SCommandContext& ctx);
 void AddQueryCommand(CLI::App& app, SCommandContext& ctx);
+void AddRunCommand(CLI::App& app, SCommandContext& ctx);
 void AddSendCommand(CLI::App& app, SCommandContext& ctx);
 void AddSimCommand(CLI::App& app, SCommandContext& ctx);
 
