@@ -395,6 +395,35 @@ TEST(CmdRun, ADryRunShowsEachStepAndSendsNothing) {
       << r.run.sOut;
 }
 
+TEST(CmdCalibrateAndHv, ConnectDoTheOneOperationAndEndRemoteOperation) {
+  struct SRow {
+    std::string sCommand;
+    const char* szScenario;
+    int iExit;
+    std::string sOut;
+    std::string sErr;
+    std::string sSent;
+  };
+  const std::vector<SRow> rows = {
+      {"calibrate", "", 0, "Zero reading: 0.000 Ohm AC+DC (completed)\n", "",
+       std::string(kConnect) + kZero + kEndRemote},
+      {"hv", "", 0, "High voltage: off\n", "",
+       std::string(kConnect) + "\\e\r\nstat2\r\n\\e\r\nstat1\r\nstat3\r\nlocal\r\n"},
+      {"hv", "high-voltage on", 1, "",
+       "Orvex KSV940 Plug-In Response: The test instrument is busy and can not perform the "
+       "requested operation.\n",
+       std::string(kConnect) + "\\e\r\nstat2\r\n\\e\r\nstat1\r\nstat3\r\nlocal\r\n"},
+  };
+  for (const SRow& row : rows) {
+    SCOPED_TRACE(row.sCommand + " " + row.szScenario);
+    SPlanRun r = RunCommand({row.sCommand, "--port", "5", "--operator", "auto"}, row.szScenario);
+    EXPECT_EQ(r.run.iExit, row.iExit);
+    EXPECT_EQ(r.run.sOut, row.sOut);
+    EXPECT_EQ(r.run.sErr, row.sErr);
+    EXPECT_EQ(r.sSent, row.sSent);
+  }
+}
+
 // The built command with its own simulated analyzer on a pseudo-terminal, in real time, killed
 // outright while its second step runs: its report holds the first step, whole.
 TEST(CmdRunEndToEnd, AReportSurvivesTheRunBeingKilledBetweenSteps) {
