@@ -73,6 +73,7 @@ struct SCommandRun {
   double dWallMs = 0.0;  ///< from start to exit
   double dCpuMs = 0.0;   ///< the whole process's CPU time
   int iExit = -1;
+  long lPeakRssKb = 0;  ///< the process's largest resident set
 };
 
 /// Runs the ksv940 command built beside this benchmark with vArgs, its output thrown away.
@@ -107,6 +108,7 @@ inline SCommandRun RunKsv940(std::vector<std::string> vArgs) {
     run.fRan = true;
     run.dWallMs = NowMs() - dStart;
     run.dCpuMs = CpuMs(usage);
+    run.lPeakRssKb = usage.ru_maxrss;
     run.iExit = WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1;
   }
   posix_spawn_file_actions_destroy(&actions);

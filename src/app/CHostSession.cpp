@@ -75,7 +75,11 @@ CHostSession::CHostSession(const SHostOptions& options, SCommandContext& ctx,
       std::_Exit(130);
     }
     mfInterrupted = true;
-    mpVti->Abort();
+    if (mfnOnInterrupt) {
+      mfnOnInterrupt();
+    } else {
+      mpVti->Abort();
+    }
   });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -53,6 +54,10 @@ class CHostSession {
   /// already been shown a message box for it since lBoxesBefore.
   int ExitFor(const std::exception_ptr& pFailure, size_t lBoxesBefore, SCommandContext& ctx) const;
 
+  /// What the first interrupt does instead of the host's Abort; an empty function restores
+  /// Abort. The second interrupt still ends the process at once.
+  void OnInterrupt(std::function<void()> fnInterrupt) { mfnOnInterrupt = std::move(fnInterrupt); }
+
  private:
   CContextScope mScope;
   std::shared_ptr<CCountingMessageBox> mpBoxes;
@@ -60,6 +65,7 @@ class CHostSession {
   std::shared_ptr<CKsvVti> mpVti;
   std::unique_ptr<CStopSignal> mpStop;
   bool mfInterrupted = false;
+  std::function<void()> mfnOnInterrupt;
 };
 
 }  // namespace ksv940

@@ -20,10 +20,11 @@ struct SCommandContext {
 /// Exit codes of the ksv940 command.
 enum ECommandExit : int {
   ecxOk = 0,
-  ecxFailure = 1,      ///< the operation failed; the operator's text is on stderr
-  ecxUsage = 2,        ///< bad usage: unknown option, a value that is not a number...
-  ecxUserAbort = 3,    ///< the operator aborted
-  ecxNoInstrument = 4  ///< the wireless connector found no instrument
+  ecxFailure = 1,       ///< the operation failed; the operator's text is on stderr
+  ecxUsage = 2,         ///< bad usage: unknown option, a value that is not a number...
+  ecxUserAbort = 3,     ///< the operator aborted
+  ecxNoInstrument = 4,  ///< the wireless connector found no instrument
+  ecxOutOfLimits = 5    ///< every test completed, but a value is outside its limits
 };
 
 /// Adds one subcommand to the command line; its callback does the work and sets ctx.iExitCode.

@@ -7,10 +7,13 @@
 namespace ksv940 {
 
 // The subcommands of the ksv940 command, one per file.
+void AddCalibrateCommand(CLI::App& app, SCommandContext& ctx);
 void AddConnectCommand(CLI::App& app, SCommandContext& ctx);
 void AddDialogCommand(CLI::App& app, SCommandContext& ctx);
 void AddExplainCommand(CLI::App& app, SCommandContext& ctx);
+void AddHvCommand(CLI::App& app, SCommandContext& ctx);
 void AddQueryCommand(CLI::App& app, SCommandContext& ctx);
+void AddRunCommand(CLI::App& app, SCommandContext& ctx);
 void AddSendCommand(CLI::App& app, SCommandContext& ctx);
 void AddSimCommand(CLI::App& app, SCommandContext& ctx);
 

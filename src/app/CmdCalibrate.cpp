@@ -1,0 +1,131 @@
+// ksv940 calibrate and ksv940 hv: connect, zero the test leads (Calibrate) or ask whether high
+// voltage is active (InHighVoltageMode), end remote operation.
+
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "app/CHostSession.h"
+#include "app/CLinkSetup.h"
+#include "app/CPlanRunner.h"
+#include "app/CReportSet.h"
+#include "app/CTestPlan.h"
+#include "app/MCommandLine.h"
+#include "app/MCommands.h"
+#include "model/GDeclares.h"
+#include "platform/core/CAutomationError.h"
+#include "plugin/CKsvVti.h"
+#include "sim/CSimScenario.h"
+
+namespace ksv940 {
+
+namespace {
+
+struct SOperationArgs {
+  SLinkOptions link;
+  SHostOptions host;
+};
+
+// Prints the operation's answer, and a failure's text where no message box has shown it.
+class COperationPrinter : public IRunObserver {
+ public:
+  COperationPrinter(const std::string& sCommand, CHostSession& session, SCommandContext& ctx)
+      : msCommand(sCommand), mSession(session), mCtx(ctx) {}
+
+  void Connecting(const SRunRecord& /*record*/) override { Mark(); }
+  void Connected(const SRunRecord& record) override {
+    if (record.connectionError) {
+      Failed(*record.connectionError);
+    } else if (!record.fIdentified) {
+      mCtx.err << "ksv940 " << msCommand << ": the wireless connector found no instrument\n";
+    }
+  }
+  void StepStarting(const SRunRecord& /*record*/, size_t /*nStep*/) override { Mark(); }
+  void StepEnded(const SRunRecord& record, size_t nStep) override {
+    const SStepRecord& step = record.vSteps[nStep];
+    if (step.error) {
+      Failed(*step.error);
+    } else if (step.esk == eskCalibrate) {
+      mCtx.out << "Zero reading: " << (step.sDisplay.empty() ? "none" : step.sDisplay) << " ("
+               << step.sState << ")\n";
+    } else {
+      mCtx.out << step.sDisplay << "\n";
+    }
+    mCtx.out.flush();
+  }
+
+ private:
+  void Mark() { mnBoxes = mSession.MessageBoxesShown(); }
+  void Failed(const SRunError& error) {
+    if (error.lNumber == errVTI_UserAbort) {
+      mCtx.err << "ksv940: stopped by the operator\n";
+    } else if (mSession.MessageBoxesShown() == mnBoxes) {
+      mCtx.err << error.sDescription << "\n";
+    }
+  }
+
+  std::string msCommand;
+  CHostSession& mSession;
+  SCommandContext& mCtx;
+  size_t mnBoxes = 0;
+};
+
+int RunOperation(const std::string& sCommand, EStepKind esk, const SOperationArgs& args,
+                 SCommandContext& ctx) {
+  if (args.link.Given() != 1) {
+    ctx.err << "ksv940 " << sCommand << ": give one of --port, --wifi and --simulate\n";
+    return ecxUsage;
+  }
+  std::unique_ptr<CLinkSetup> pLink;
+  std::unique_ptr<CHostSession> pSession;
+  try {
+    pLink = std::make_unique<CLinkSetup>(args.link);
+    pSession = std::make_unique<CHostSession>(args.host, ctx, args.link.sWifi);
+  } catch (const CAutomationError& err) {
+    ctx.err << "ksv940 " << sCommand << ": " << err.Description() << "\n";
+    return ecxUsage;
+  } catch (const CSimScenarioError& err) {
+    ctx.err << "ksv940 " << sCommand << ": " << err.what() << "\n";
+    return ecxUsage;
+  } catch (const std::system_error& err) {
+    ctx.err << "ksv940 " << sCommand << ": the simulated analyzer cannot start: " << err.what()
+            << "\n";
+    return ecxFailure;
+  }
+  CTestPlan plan =
+      CTestPlan::OfOneStep(esk, esk == eskCalibrate ? "Zero the test leads" : "High voltage check");
+  CReportSet reports({}, ctx.err);
+  COperationPrinter printer(sCommand, *pSession, ctx);
+  CPlanRunner runner(pSession->Vti(), pSession->TestGuide(), plan, reports, printer);
+  pSession->OnInterrupt([&runner] { runner.Interrupt(); });
+  int iExit = runner.Run(pLink->Port(), pLink->Description(), false);
+  pSession->OnInterrupt({});
+  return iExit;
+}
+
+void Register(CLI::App& app, SCommandContext& ctx, const std::string& sCommand, EStepKind esk,
+              const std::string& sDescription) {
+  auto pArgs = std::make_shared<SOperationArgs>();
+  CLI::App* pCmd = app.add_subcommand(sCommand, sDescription);
+  pArgs->link.AddTo(*pCmd, true);
+  pArgs->host.AddTo(*pCmd);
+  pCmd->callback(
+      [pArgs, &ctx, sCommand, esk] { ctx.iExitCode = RunOperation(sCommand, esk, *pArgs, ctx); });
+}
+
+}  // namespace
+
+void AddCalibrateCommand(CLI::App& app, SCommandContext& ctx) {
+  Register(app, ctx, "calibrate", eskCalibrate,
+           "Connect, zero the test leads (Calibrate) and print the zero reading, end remote "
+           "operation");
+}
+
+void AddHvCommand(CLI::App& app, SCommandContext& ctx) {
+  Register(app, ctx, "hv", eskHighVoltage,
+           "Connect, ask whether high voltage is active (InHighVoltageMode): print \"High "
+           "voltage: off\" or fail (exit 1), end remote operation");
+}
+
+}  // namespace ksv940

@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/COptionSettings.h"
+#include "app/CPlanRunner.h"
+#include "app/CReportSet.h"
+#include "app/MCommandLine.h"
+#include "model/CKsvTestOptions.h"
+#include "model/GDeclares.h"
+#include "scenarios/CVtiRig.h"
+#include "testing/CTempDir.h"
+
+namespace ksv940 {
+namespace {
+
+using test::CVtiRig;
+
+// Interrupts the run (as Ctrl-C does) when the first step has ended, before the next begins.
+class CInterruptAfterFirstStep : public IRunObserver {
+ public:
+  void StepEnded(const SRunRecord& /*record*/, size_t nStep) override {
+    if (pRunner != nullptr && nStep == 0) {
+      pRunner->Interrupt();
+    }
+  }
+  CPlanRunner* pRunner = nullptr;
+};
+
+TEST(PlanRunner, AnInterruptBetweenStepsOrAStopOnTheWirelessLinkStartsNoFurtherStep) {
+  struct SRow {
+    const char* szWhat;
+    test::ERigLink erl;
+    bool fInterrupt;
+    std::vector<std::string> vStates;
+    std::string sSent;
+    int32_t lError;  // of the first step; 0 for none
+  };
+  const std::vector<SRow> rows = {
+      {"interrupted between the steps",
+       test::erlSerial,
+       true,
+       {"completed", "skipped"},
+       "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\nmode=acdc\r\nap=all\r\n"
+       "mdual=off\r\nmread\r\n\\e\r\n\\e\r\nstat1\r\nexit\r\nstat3\r\nlocal\r\n",
+       0},
+      {"Stop Test on the wireless link",
+       test::erlWireless,
+       false,
+       {"aborted", "skipped"},
+       "",
+       errVTI_UserAbort},
+  };
+  test::CTempDir dir;
+  std::string sPlan = dir.Write("plan.xml", R"(<KSV940Plan>
+  <KSV940Test ID="8" PC="3" AP="all"/>
+  <KSV940Test ID="9" PC="3" AP="1"/>
+</KSV940Plan>)");
+  for (const SRow& row : rows) {
+    SCOPED_TRACE(row.szWhat);
+    CVtiRig rig(CSimScenario(), row.erl);
+    if (row.fInterrupt) {
+      rig.ctx.Operator().ThenLetItRun();
+    } else {
+      rig.pVti->testOptions()->SetStopAfterNewPC(true);
+      rig.ctx.Operator().Then(eoaStop, 1000);
+    }
+    CTestPlan plan = CTestPlan::Read(sPlan, COptionSettings());
+    std::ostringstream err;
+    CReportSet reports({}, err);
+    CInterruptAfterFirstStep observer;
+    CPlanRunner runner(*rig.pVti, rig.guide, plan, reports, observer);
+    observer.pRunner = row.fInterrupt ? &runner : nullptr;
+    int iExit = runner.Run(row.erl == test::erlSerial ? CVtiRig::kPort : -1, "rig", false);
+    EXPECT_EQ(iExit, ecxUserAbort);
+    EXPECT_EQ(runner.Record().sOutcome, "stopped");
+    std::vector<std::string> vStates;
+    for (const SStepRecord& step : runner.Record().vSteps) {
+      vStates.push_back(step.sState);
+    }
+    EXPECT_EQ(vStates, row.vStates);
+    const std::optional<SRunError>& error = runner.Record().vSteps[0].error;
+    EXPECT_EQ(error ? error->lNumber : 0, row.lError);
+    if (row.erl == test::erlSerial) {
+      std::string sSent = rig.TakeSent();
+      EXPECT_EQ(sSent.substr(sSent.find("std=none")), row.sSent);
+    }
+    EXPECT_EQ(rig.ctx.Operator().AnswersLeft(), 0u);
+  }
+}
+
+}  // namespace
+}  // namespace ksv940
