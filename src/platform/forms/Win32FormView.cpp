@@ -268,7 +268,7 @@ void CWin32FormView::FormShown(CForm& frm) {
     if (d.eckKind == eckPanel || d.eckKind == eckTimer) {
       continue;
     }
-    int32_t lLeft = d.lLeft, lTop = d.lTop;
+    int32_t lLeft = d.lLeft, lTop = d.lTop, lWidth = d.lWidth;
     if (auto it = panels.find(d.sContainer); it != panels.end()) {
       lLeft += it->second.first;
       lTop += it->second.second;
@@ -305,12 +305,26 @@ void CWin32FormView::FormShown(CForm& frm) {
     } else if (d.eckKind == eckPicture) {
       dwControlStyle |= SS_BITMAP;
       sCaption.clear();
+    } else if (panels.count(d.sContainer) != 0) {
+      // The countdown line: one line that reaches to the first button shown beside it, so that
+      // the number of seconds is never wrapped away.
+      dwControlStyle |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+      int32_t lRight = d.lLeft + d.lWidth;
+      for (const auto& pOther : frm.DesignedControls()) {
+        const SControlDesign& o = pOther->Design();
+        if (o.eckKind == eckButton && pOther->Visible() &&
+            std::string(o.sContainer) == d.sContainer && o.lLeft > d.lLeft) {
+          lRight = std::max(lRight, o.lLeft - 60);
+          break;
+        }
+      }
+      lWidth = lRight - d.lLeft;
     } else {
       dwControlStyle |= SS_LEFT | SS_NOPREFIX;
     }
     HWND hControl =
         CreateWindowExW(0, szClass, sCaption.c_str(), dwControlStyle, w.Px(lLeft), w.Px(lTop),
-                        w.Px(d.lWidth), iControlHeight, w.hWnd,
+                        w.Px(lWidth), iControlHeight, w.hWnd,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(iId)), ThisModule(), nullptr);
     if (hControl == nullptr) {
       continue;
