@@ -111,6 +111,7 @@ std::wstring Plain(const std::wstring& s) {
 }
 
 struct SSeen {
+  bool fTopmost = false;
   std::wstring sCaption;
   std::vector<std::wstring> vTexts;
   std::vector<std::pair<HWND, std::wstring>> vButtons;
@@ -196,6 +197,7 @@ BOOL CALLBACK CollectChild(HWND hChild, LPARAM lParam) {
 SSeen Look(HWND hWnd) {
   SSeen seen;
   seen.sCaption = TextOf(hWnd);
+  seen.fTopmost = (GetWindowLongW(hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
   EnumChildWindows(hWnd, &CollectChild, reinterpret_cast<LPARAM>(&seen));
   return seen;
 }
@@ -211,6 +213,9 @@ std::string Describe(const char* szKind, const SSeen& seen) {
   s += L"|buttons:";
   for (size_t i = 0; i < seen.vButtons.size(); ++i) {
     s += (i ? L"," : L"") + seen.vButtons[i].second;
+  }
+  if (seen.fTopmost) {
+    s += L"|topmost";
   }
   std::string r = Utf8(s);
   for (char& c : r) {
