@@ -40,7 +40,8 @@ ksv940_layer(ksv_com DIR src/com
           CComTestOptions.cpp CComTestOptions.h CComTestResult.cpp CComTestResult.h
           CDispatchCaller.cpp CDispatchCaller.h CDispatchMtiData.cpp CDispatchMtiData.h
           CDispatchObject.cpp CDispatchObject.h CDispatchWifiConnector.cpp CDispatchWifiConnector.h
-          CDispatchWindow.cpp CDispatchWindow.h CDispatchXml.cpp CDispatchXml.h MComServer.cpp
+          CDispatchWindow.cpp CDispatchWindow.h CDispatchXmlDocument.cpp CDispatchXmlDocument.h
+          CDispatchXmlElement.cpp CDispatchXmlElement.h MComServer.cpp
           MComSupport.cpp MComSupport.h MHostClasses.cpp MHostClasses.h MTypeLibrary.cpp
           MTypeLibrary.h
   DEPENDS ksv940vti ksv_host_default oleaut32 ole32 uuid user32 gdi32 advapi32)

@@ -1,6 +1,7 @@
 #include "com/CComSafetyTest.h"
 
-#include "com/CDispatchXml.h"
+#include "com/CDispatchXmlDocument.h"
+#include "com/CDispatchXmlElement.h"
 #include "model/CKsvSafetyTest.h"
 #include "platform/core/MRuntime.h"
 

@@ -24,15 +24,4 @@ class CDispatchXmlElement : public IOrvexXmlElement {
   CDispatchCaller mElement;
 };
 
-/// The host's XML document, reached by name: CreateElement.
-class CDispatchXmlDocument : public IOrvexXmlDocument {
- public:
-  explicit CDispatchXmlDocument(IDispatch* pDocument) : mDocument(pDocument) {}
-
-  std::shared_ptr<IOrvexXmlElement> CreateElement(const std::string& sName) override;
-
- private:
-  CDispatchCaller mDocument;
-};
-
 }  // namespace ksv940
