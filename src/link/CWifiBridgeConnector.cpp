@@ -18,6 +18,7 @@
 #include "platform/automation/CClassRegistry.h"
 #include "platform/core/CContext.h"
 #include "platform/core/MText.h"
+#include "platform/core/PosixPumpPlatform.h"
 #include "support/MError.h"
 
 namespace ksv940 {
@@ -123,7 +124,7 @@ bool CWifiBridgeConnector::ConnectWireless() {
   }
   mfPeerClosed = false;
   msReceived.clear();
-  mWatch = mpPump->WatchReadable(miSocket, [this] { OnReadable(); });
+  mWatch = CPosixPumpPlatform::Of(*mpPump).WatchReadable(miSocket, [this] { OnReadable(); });
   Log("connected", msAddress);
   return true;
 }
@@ -229,7 +230,7 @@ std::string CWifiBridgeConnector::NewestOutputOf(const std::string& sData) {
 
 void CWifiBridgeConnector::Disconnect() {
   if (mWatch != 0) {
-    mpPump->Unwatch(mWatch);
+    CPosixPumpPlatform::Of(*mpPump).Unwatch(mWatch);
     mWatch = 0;
   }
   if (miSocket >= 0) {
@@ -246,7 +247,7 @@ void CWifiBridgeConnector::OnReadable() {
   } else if (nRead == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
     // The bridge went away: stop watching, or the pump would be told again and again.
     mfPeerClosed = true;
-    mpPump->Unwatch(mWatch);
+    CPosixPumpPlatform::Of(*mpPump).Unwatch(mWatch);
     mWatch = 0;
     Log("closed", {});
   }
@@ -254,12 +255,13 @@ void CWifiBridgeConnector::OnReadable() {
 
 bool CWifiBridgeConnector::WaitWritable(int iSocket, int64_t lDeadlineUs) {
   bool fWritable = false;
-  CMessagePump::Id watch = mpPump->WatchWritable(iSocket, [&fWritable] { fWritable = true; });
+  CMessagePump::Id watch =
+      CPosixPumpPlatform::Of(*mpPump).WatchWritable(iSocket, [&fWritable] { fWritable = true; });
   // The watch refers to this frame: it goes however the wait ends.
   struct SUnwatch {
     CMessagePump& pump;
     CMessagePump::Id id;
-    ~SUnwatch() { pump.Unwatch(id); }
+    ~SUnwatch() { CPosixPumpPlatform::Of(pump).Unwatch(id); }
   } unwatch{*mpPump, watch};
   return mpPump->RunUntil(lDeadlineUs, [&fWritable] { return fWritable; });
 }

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/core/CContext.h"
+#include "platform/core/PosixPumpPlatform.h"
 #include "sim/CSimInstrument.h"
 #include "sim/CSimPty.h"
 
@@ -68,11 +69,11 @@ CSimPty::CSimPty(CSimInstrument& instrument)
       sBytes.remove_prefix(static_cast<size_t>(nWritten));
     }
   });
-  mWatch = mpPump->WatchReadable(miMaster, [this] { OnReadable(); });
+  mWatch = CPosixPumpPlatform::Of(*mpPump).WatchReadable(miMaster, [this] { OnReadable(); });
 }
 
 CSimPty::~CSimPty() {
-  mpPump->Unwatch(mWatch);
+  CPosixPumpPlatform::Of(*mpPump).Unwatch(mWatch);
   mInstrument.SetOutput(nullptr);
   close(miSlave);
   close(miMaster);

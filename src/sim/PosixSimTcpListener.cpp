@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "platform/core/CContext.h"
+#include "platform/core/PosixPumpPlatform.h"
 #include "sim/CSimInstrument.h"
 #include "sim/CSimTcpListener.h"
 
@@ -48,12 +49,12 @@ CSimTcpListener::CSimTcpListener(CSimInstrument& instrument, uint16_t iPort)
     }
   });
   mInstrument.SetOnDrop([this] { CloseClient(); });
-  mListenWatch = mpPump->WatchReadable(miListener, [this] { OnAccept(); });
+  mListenWatch = CPosixPumpPlatform::Of(*mpPump).WatchReadable(miListener, [this] { OnAccept(); });
 }
 
 CSimTcpListener::~CSimTcpListener() {
   CloseClient();
-  mpPump->Unwatch(mListenWatch);
+  CPosixPumpPlatform::Of(*mpPump).Unwatch(mListenWatch);
   mInstrument.SetOutput(nullptr);
   mInstrument.SetOnDrop(nullptr);
   close(miListener);
@@ -75,7 +76,8 @@ void CSimTcpListener::OnAccept() {
   int iOne = 1;
   setsockopt(iSocket, IPPROTO_TCP, TCP_NODELAY, &iOne, sizeof iOne);
   miClient = iSocket;
-  mClientWatch = mpPump->WatchReadable(miClient, [this] { OnClientReadable(); });
+  mClientWatch =
+      CPosixPumpPlatform::Of(*mpPump).WatchReadable(miClient, [this] { OnClientReadable(); });
 }
 
 void CSimTcpListener::OnClientReadable() {
@@ -90,7 +92,7 @@ void CSimTcpListener::OnClientReadable() {
 
 void CSimTcpListener::CloseClient() {
   if (miClient >= 0) {
-    mpPump->Unwatch(mClientWatch);
+    CPosixPumpPlatform::Of(*mpPump).Unwatch(mClientWatch);
     close(miClient);
     miClient = -1;
   }

@@ -13,6 +13,7 @@
 
 #include "model/GDeclares.h"
 #include "platform/core/CContext.h"
+#include "platform/core/PosixPumpPlatform.h"
 #include "support/MError.h"
 #include "testing/CTempDir.h"
 
@@ -34,22 +35,22 @@ class CLoopbackBridge {
     socklen_t nLength = sizeof address;
     getsockname(miListen, reinterpret_cast<sockaddr*>(&address), &nLength);
     miPort = ntohs(address.sin_port);
-    mAccept = mpPump->WatchReadable(miListen, [this] {
+    mAccept = CPosixPumpPlatform::Of(*mpPump).WatchReadable(miListen, [this] {
       miClient = accept4(miListen, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-      mpPump->Unwatch(mAccept);
-      mRead = mpPump->WatchReadable(miClient, [this] { OnClient(); });
+      CPosixPumpPlatform::Of(*mpPump).Unwatch(mAccept);
+      mRead = CPosixPumpPlatform::Of(*mpPump).WatchReadable(miClient, [this] { OnClient(); });
     });
   }
   ~CLoopbackBridge() {
-    mpPump->Unwatch(mAccept);
-    mpPump->Unwatch(mRead);
+    CPosixPumpPlatform::Of(*mpPump).Unwatch(mAccept);
+    CPosixPumpPlatform::Of(*mpPump).Unwatch(mRead);
     CloseClient();
     close(miListen);
   }
   std::string Address() const { return "127.0.0.1:" + std::to_string(miPort); }
   void CloseClient() {
     if (miClient >= 0) {
-      mpPump->Unwatch(mRead);
+      CPosixPumpPlatform::Of(*mpPump).Unwatch(mRead);
       close(miClient);
       miClient = -1;
     }

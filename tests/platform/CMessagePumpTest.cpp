@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/PosixPumpPlatform.h"
 #include "testing/CTestContext.h"
 
 namespace ksv940 {
@@ -134,7 +135,7 @@ TEST(CMessagePumpReal, BlocksUntilADescriptorIsReadable) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
   std::string sRead;
-  pump.WatchReadable(fds[0], [&] {
+  CPosixPumpPlatform::Of(pump).WatchReadable(fds[0], [&] {
     char c;
     if (read(fds[0], &c, 1) == 1) {
       sRead.push_back(c);

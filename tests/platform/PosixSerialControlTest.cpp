@@ -9,6 +9,7 @@
 
 #include "link/CChannel.h"
 #include "platform/core/CContext.h"
+#include "platform/core/PosixPumpPlatform.h"
 #include "platform/serial/CPortMap.h"
 #include "testing/CPseudoTerminal.h"
 #include "testing/CTraceRecorder.h"
@@ -161,7 +162,8 @@ TEST_F(PosixSerialControlTest, OutputTheFarEndDoesNotTakeStaysCountedUntilItIsRe
   // The far end starts reading a little later; the count goes down to 0 as it does.
   std::string sRead;
   mpPump->AddTimer(mpClock->NowUs() + 20'000, 0, [&] {
-    mpPump->WatchReadable(mPty.FarEnd(), [&] { sRead += mPty.ReadAvailable(); });
+    CPosixPumpPlatform::Of(*mpPump).WatchReadable(mPty.FarEnd(),
+                                                  [&] { sRead += mPty.ReadAvailable(); });
   });
   EXPECT_TRUE(PumpUntil([&] { return pControl->OutBufferCount() == 0; }, 2000));
   EXPECT_TRUE(PumpUntil([&] { return sRead.size() == sBlock.size(); }));
@@ -180,7 +182,7 @@ TEST_F(PosixSerialControlTest, AHungUpLineLosesOutputAndReceivesNothing) {
 TEST_F(PosixSerialControlTest, ChannelRoundTripOverAPseudoTerminal) {
   // The far end answers each command line; "ident" in two pieces 20 ms apart.
   std::string sHeard;
-  mpPump->WatchReadable(mPty.FarEnd(), [&] {
+  CPosixPumpPlatform::Of(*mpPump).WatchReadable(mPty.FarEnd(), [&] {
     sHeard += mPty.ReadAvailable();
     if (sHeard.size() >= 2 && sHeard.compare(sHeard.size() - 2, 2, "\r\n") == 0) {
       if (sHeard.ends_with("remote\r\n")) {

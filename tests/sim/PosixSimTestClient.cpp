@@ -9,26 +9,27 @@
 #include <cerrno>
 
 #include "platform/core/CContext.h"
+#include "platform/core/PosixPumpPlatform.h"
 
 namespace ksv940::test {
 
 CSimTestClient::CSimTestClient(int iFd) : mpPump(CContext::Share<CMessagePump>()), miFd(iFd) {
   fcntl(miFd, F_SETFL, fcntl(miFd, F_GETFL) | O_NONBLOCK);
-  mWatch = mpPump->WatchReadable(miFd, [this] {
+  mWatch = CPosixPumpPlatform::Of(*mpPump).WatchReadable(miFd, [this] {
     char buffer[512];
     ssize_t nRead = read(miFd, buffer, sizeof buffer);
     if (nRead > 0) {
       msIn.append(buffer, static_cast<size_t>(nRead));
     } else if (nRead == 0 || (errno != EAGAIN && errno != EINTR)) {
       mfClosed = true;
-      mpPump->Unwatch(mWatch);
+      CPosixPumpPlatform::Of(*mpPump).Unwatch(mWatch);
     }
   });
 }
 
 CSimTestClient::~CSimTestClient() {
   if (!mfClosed) {
-    mpPump->Unwatch(mWatch);
+    CPosixPumpPlatform::Of(*mpPump).Unwatch(mWatch);
   }
   close(miFd);
 }

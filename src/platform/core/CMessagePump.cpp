@@ -1,9 +1,5 @@
 #include "platform/core/CMessagePump.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -22,13 +18,9 @@ constexpr int64_t kLongestBlockUs = 1'000'000;
 CMessagePump::CMessagePump(std::shared_ptr<IClock> pClock)
     : mpClock(std::move(pClock)),
       mpSimulatedClock(dynamic_cast<CSimulatedClock*>(mpClock.get())),
-      miWakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+      mpPlatform(IPumpPlatform::Create(*this)) {}
 
-CMessagePump::~CMessagePump() {
-  if (miWakeFd >= 0) {
-    close(miWakeFd);
-  }
-}
+CMessagePump::~CMessagePump() = default;
 
 std::shared_ptr<CMessagePump> CMessagePump::CreateDefault() {
   return std::make_shared<CMessagePump>(CContext::Share<IClock>());
@@ -44,32 +36,12 @@ void CMessagePump::RemoveTimer(Id id) {
   mTimers.erase(id);
 }
 
-CMessagePump::Id CMessagePump::WatchReadable(int iFd, Callback fnReadable) {
-  Id id = mNextId++;
-  mWatches.emplace(id, SWatch{iFd, POLLIN, std::make_shared<Callback>(std::move(fnReadable))});
-  return id;
-}
-
-CMessagePump::Id CMessagePump::WatchWritable(int iFd, Callback fnWritable) {
-  Id id = mNextId++;
-  mWatches.emplace(id, SWatch{iFd, POLLOUT, std::make_shared<Callback>(std::move(fnWritable))});
-  return id;
-}
-
-void CMessagePump::Unwatch(Id id) {
-  mWatches.erase(id);
-}
-
 void CMessagePump::Post(Callback fnTask) {
   {
     std::lock_guard<std::mutex> lock(mPostedLock);
     mPosted.push_back(std::move(fnTask));
   }
-  if (miWakeFd >= 0) {
-    uint64_t uOne = 1;
-    ssize_t nWritten = write(miWakeFd, &uOne, sizeof uOne);
-    (void)nWritten;  // a full counter already means "wake up"
-  }
+  mpPlatform->Wake();
 }
 
 void CMessagePump::WakeAt(int64_t lUs) {
@@ -115,51 +87,6 @@ bool CMessagePump::RunDueTimers() {
   return !due.empty();
 }
 
-bool CMessagePump::PollDescriptors(int64_t lTimeoutUs) {
-  std::vector<pollfd> fds;
-  std::vector<Id> ids;
-  fds.reserve(mWatches.size() + 1);
-  if (miWakeFd >= 0) {
-    fds.push_back(pollfd{miWakeFd, POLLIN, 0});
-    ids.push_back(0);
-  }
-  for (const auto& [id, watch] : mWatches) {
-    fds.push_back(pollfd{watch.iFd, watch.nEvents, 0});
-    ids.push_back(id);
-  }
-  timespec timeout{};
-  timespec* pTimeout = nullptr;
-  if (lTimeoutUs >= 0) {
-    timeout.tv_sec = static_cast<time_t>(lTimeoutUs / 1'000'000);
-    timeout.tv_nsec = static_cast<long>((lTimeoutUs % 1'000'000) * 1000);
-    pTimeout = &timeout;
-  }
-  int nReady = ppoll(fds.data(), fds.size(), pTimeout, nullptr);
-  if (nReady <= 0) {
-    return false;
-  }
-  bool fRan = false;
-  for (size_t i = 0; i < fds.size(); ++i) {
-    if (fds[i].revents == 0) {
-      continue;
-    }
-    if (ids[i] == 0) {
-      uint64_t uCount = 0;
-      ssize_t nRead = read(miWakeFd, &uCount, sizeof uCount);
-      (void)nRead;
-      continue;
-    }
-    auto it = mWatches.find(ids[i]);
-    if (it == mWatches.end()) {
-      continue;  // unwatched by an earlier handler of this turn
-    }
-    std::shared_ptr<Callback> pReady = it->second.pReady;
-    (*pReady)();
-    fRan = true;
-  }
-  return fRan;
-}
-
 int64_t CMessagePump::NextDeadlineUs() const {
   int64_t lNext = LLONG_MAX;
   for (const auto& [id, timer] : mTimers) {
@@ -171,9 +98,7 @@ int64_t CMessagePump::NextDeadlineUs() const {
 bool CMessagePump::ProcessPending() {
   bool fRan = RunPosted();
   fRan = RunDueTimers() || fRan;
-  if (!mWatches.empty() || miWakeFd >= 0) {
-    fRan = PollDescriptors(0) || fRan;
-  }
+  fRan = mpPlatform->Wait(0) || fRan;
   fRan = RunPosted() || fRan;
   return fRan;
 }
@@ -204,10 +129,10 @@ void CMessagePump::ProcessMessages() {
   int64_t lDeadlineUs = NextDeadlineUs();
   if (IsVirtual()) {
     if (lDeadlineUs == LLONG_MAX) {
-      if (mWatches.empty()) {
+      if (!mpPlatform->HasSources()) {
         throw std::logic_error("virtual-time message pump has nothing to wait for");
       }
-      PollDescriptors(-1);
+      mpPlatform->Wait(-1);
     } else {
       mpSimulatedClock->AdvanceTo(lDeadlineUs);
     }
@@ -218,7 +143,7 @@ void CMessagePump::ProcessMessages() {
   if (lDeadlineUs != LLONG_MAX) {
     lWaitUs = std::clamp<int64_t>(lDeadlineUs - mpClock->NowUs(), 0, kLongestBlockUs);
   }
-  PollDescriptors(lWaitUs);
+  mpPlatform->Wait(lWaitUs);
   ProcessPending();
 }
 

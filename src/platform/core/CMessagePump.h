@@ -18,6 +18,12 @@ namespace ksv940 {
 ///
 /// On a CSimulatedClock the pump runs on virtual time: when nothing is due it advances the clock
 /// straight to the next deadline, so long waits cost nothing and every run is deterministic.
+///
+/// What the thread blocks on between events is the platform's (IPumpPlatform): readable and
+/// writable descriptors on Linux (PosixPumpPlatform.h), waitable handles and the thread's window
+/// messages on Windows (Win32PumpPlatform.h).
+class IPumpPlatform;
+
 class CMessagePump {
  public:
   using Callback = std::function<void()>;
@@ -40,14 +46,6 @@ class CMessagePump {
   void RemoveTimer(Id id);
   bool HasTimer(Id id) const { return mTimers.count(id) != 0; }
 
-  /// Calls fnReadable from ProcessMessages whenever iFd is readable (level-triggered: the handler
-  /// must consume what is waiting, or the pump will call it again at once).
-  Id WatchReadable(int iFd, Callback fnReadable);
-  /// Calls fnWritable from ProcessMessages whenever iFd can be written to (a connection that has
-  /// been made); level-triggered like WatchReadable.
-  Id WatchWritable(int iFd, Callback fnWritable);
-  void Unwatch(Id id);
-
   /// Queues a task to run from ProcessMessages. The only member that may be called from any
   /// thread.
   void Post(Callback fnTask);
@@ -60,6 +58,10 @@ class CMessagePump {
   /// is due, blocks in the OS (or advances virtual time) until the next event or deadline, runs
   /// it, and returns. Never spins.
   void ProcessMessages();
+
+  /// The platform's event sources of this pump; platform code reaches its own members through
+  /// its platform header.
+  IPumpPlatform& Platform() { return *mpPlatform; }
 
   /// Runs what is due now without blocking; answers whether anything ran.
   bool ProcessPending();
@@ -75,25 +77,34 @@ class CMessagePump {
     int64_t lPeriodUs;
     std::shared_ptr<Callback> pFire;
   };
-  struct SWatch {
-    int iFd;
-    short nEvents;
-    std::shared_ptr<Callback> pReady;
-  };
 
   bool RunPosted();
   bool RunDueTimers();
-  bool PollDescriptors(int64_t lTimeoutUs);
   int64_t NextDeadlineUs() const;
 
   std::shared_ptr<IClock> mpClock;
   CSimulatedClock* mpSimulatedClock;
   Id mNextId = 1;
   std::map<Id, STimer> mTimers;
-  std::map<Id, SWatch> mWatches;
   std::mutex mPostedLock;
   std::vector<Callback> mPosted;
-  int miWakeFd;
+  std::unique_ptr<IPumpPlatform> mpPlatform;
+};
+
+/// What a pump blocks on between events: the platform's event sources.
+class IPumpPlatform {
+ public:
+  virtual ~IPumpPlatform() = default;
+  /// Blocks until a source is ready or lTimeoutUs has passed (-1: no limit; 0: only looks), runs
+  /// the handlers of the sources that are ready, and answers whether any ran.
+  virtual bool Wait(int64_t lTimeoutUs) = 0;
+  /// Makes a Wait return soon; the only member that may be called from any thread.
+  virtual void Wake() = 0;
+  /// Whether a source could end a Wait that has no time-out.
+  virtual bool HasSources() const = 0;
+
+  /// The platform's sources for pump (defined in the platform's file).
+  static std::unique_ptr<IPumpPlatform> Create(CMessagePump& pump);
 };
 
 /// A timer that fires through the thread's message pump every interval while it is enabled, like

@@ -15,7 +15,8 @@ class IMessageBox {
   /// exclamation icon.
   virtual void Show(const std::string& sText, const std::string& sTitle, bool fExclamation) = 0;
 
-  /// Without an operator view: each box is written to standard error as "TITLE: TEXT".
+  /// Without an operator view: on Linux each box is written to standard error as "TITLE: TEXT";
+  /// on Windows it is the system's message box.
   static std::shared_ptr<IMessageBox> CreateDefault();
 };
 

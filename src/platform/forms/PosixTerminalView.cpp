@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 
+#include "platform/core/PosixPumpPlatform.h"
 #include "platform/forms/CForm.h"
 #include "platform/forms/CTerminalView.h"
 #include "platform/forms/SFormText.h"
@@ -113,7 +114,7 @@ void CTerminalView::Enter() {
     tcflush(miInFd, TCIFLUSH);
   }
   if (mWatch == 0 && !mfInputEnded) {
-    mWatch = mpPump->WatchReadable(miInFd, [this] { OnReadable(); });
+    mWatch = CPosixPumpPlatform::Of(*mpPump).WatchReadable(miInFd, [this] { OnReadable(); });
   }
 }
 
@@ -122,7 +123,7 @@ void CTerminalView::Leave() {
     return;
   }
   if (mWatch != 0) {
-    mpPump->Unwatch(mWatch);
+    CPosixPumpPlatform::Of(*mpPump).Unwatch(mWatch);
     mWatch = 0;
   }
   if (mfRaw) {
@@ -143,7 +144,7 @@ void CTerminalView::OnReadable() {
   }
   if (nRead <= 0) {
     mfInputEnded = true;
-    mpPump->Unwatch(mWatch);
+    CPosixPumpPlatform::Of(*mpPump).Unwatch(mWatch);
     mWatch = 0;
     // Nobody is left at the keyboard: halt rather than let the test go on unattended.
     while (!mvShown.empty()) {

@@ -15,6 +15,7 @@
 
 #include "platform/core/CContext.h"
 #include "platform/core/MRuntime.h"
+#include "platform/core/PosixPumpPlatform.h"
 #include "platform/serial/CPortMap.h"
 #include "platform/serial/MSerialControl.h"
 
@@ -130,7 +131,7 @@ void CPosixSerialControl::Open() {
     return;
   }
   mfLineLost = false;
-  mWatch = mpPump->WatchReadable(miFd, [this] { ReadWaiting(); });
+  mWatch = CPosixPumpPlatform::Of(*mpPump).WatchReadable(miFd, [this] { ReadWaiting(); });
   msStatus = "Connected";
 }
 
@@ -186,7 +187,7 @@ bool CPosixSerialControl::Configure(std::string& sReason) {
 
 void CPosixSerialControl::Close() {
   if (mWatch != 0) {
-    mpPump->Unwatch(mWatch);
+    CPosixPumpPlatform::Of(*mpPump).Unwatch(mWatch);
     mWatch = 0;
   }
   if (mWakeUp != 0) {
@@ -213,7 +214,7 @@ void CPosixSerialControl::LineLost() {
   // is lost as on a cable with nothing at its far end, and a receive times out.
   mfLineLost = true;
   if (mWatch != 0) {
-    mpPump->Unwatch(mWatch);
+    CPosixPumpPlatform::Of(*mpPump).Unwatch(mWatch);
     mWatch = 0;
   }
   msPending.clear();

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "platform/core/CContext.h"
+#include "platform/core/PosixPumpPlatform.h"
 #include "platform/signal/CStopSignal.h"
 
 namespace ksv940 {
@@ -30,7 +31,7 @@ CStopSignal::CStopSignal(std::function<void()> fnOnSignal)
     pthread_sigmask(SIG_SETMASK, &mpOldMask->set, nullptr);
     throw std::system_error(iError, std::generic_category(), "cannot watch for stop signals");
   }
-  mWatch = mpPump->WatchReadable(miFd, [this] {
+  mWatch = CPosixPumpPlatform::Of(*mpPump).WatchReadable(miFd, [this] {
     signalfd_siginfo info{};
     while (read(miFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
       miSignal = static_cast<int>(info.ssi_signo);
@@ -42,7 +43,7 @@ CStopSignal::CStopSignal(std::function<void()> fnOnSignal)
 }
 
 CStopSignal::~CStopSignal() {
-  mpPump->Unwatch(mWatch);
+  CPosixPumpPlatform::Of(*mpPump).Unwatch(mWatch);
   close(miFd);
   pthread_sigmask(SIG_SETMASK, &mpOldMask->set, nullptr);
 }
