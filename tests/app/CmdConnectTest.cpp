@@ -43,8 +43,7 @@ TEST(CmdConnect, PrintsTheIdentityOrTheOperatorsTextAndExitsAccordingly) {
       // The attempt ends with its failure path: remote operation is ended, the port closed.
       {"Ctrl-C", "on stat every silent", "--port 5", ecxUserAbort, "",
        "ksv940: stopped by the operator\n",
-       "\\e\r\nstat\r\nstat\r\nstat\r\nlocal\r\nlocal\r\nlocal\r\n", 500'000},
-  };
+       "\\e\r\nstat\r\nstat\r\nstat\r\nlocal\r\nlocal\r\nlocal\r\n", 500'000}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szWhat);
     CSimScenario scenario = CSimScenario::Parse(row.szScenario);

@@ -35,38 +35,36 @@ TEST(CmdExplain, AllMatchesTheGoldenExpansions) {
     std::vector<std::string> vArgs;
     int iExit;
   };
-  const SRow rows[] = {
-      {"all", {"--ap", "all"}, 0},
-      {"all-other-values",
-       {"--ap",  "1",
-        "--nap", "2",
-        "--set", "PECurrent=1",
-        "--set", "ResWires=1",
-        "--set", "TestVoltage=1",
-        "--set", "measType=2",
-        "--set", "WaveformType=15",
-        "--set", "ECGDuration=32",
-        "--set", "Duration=2147483",
-        "--set", "MAPVoltage=1",
-        "--set", "MAPPolarity=1",
-        "--set", "MAPCurrent=2"},
-       0},
-      {"all-outside-enumerations",
-       {"--ap",  "1/2/3",
-        "--nap", "1-3",
-        "--set", "PECurrent=2",
-        "--set", "ResWires=-1",
-        "--set", "TestVoltage=7",
-        "--set", "measType=3",
-        "--set", "WaveformType=16",
-        "--set", "ECGDuration=-32",
-        "--set", "Duration=-2147483",
-        "--set", "MAPVoltage=2",
-        "--set", "MAPPolarity=-1",
-        "--set", "MAPCurrent=3"},
-       0},
-      {"all-ecg-overflow", {"--ap", "all", "--set", "ECGDuration=33"}, 1},
-  };
+  const SRow rows[] = {{"all", {"--ap", "all"}, 0},
+                       {"all-other-values",
+                        {"--ap",  "1",
+                         "--nap", "2",
+                         "--set", "PECurrent=1",
+                         "--set", "ResWires=1",
+                         "--set", "TestVoltage=1",
+                         "--set", "measType=2",
+                         "--set", "WaveformType=15",
+                         "--set", "ECGDuration=32",
+                         "--set", "Duration=2147483",
+                         "--set", "MAPVoltage=1",
+                         "--set", "MAPPolarity=1",
+                         "--set", "MAPCurrent=2"},
+                        0},
+                       {"all-outside-enumerations",
+                        {"--ap",  "1/2/3",
+                         "--nap", "1-3",
+                         "--set", "PECurrent=2",
+                         "--set", "ResWires=-1",
+                         "--set", "TestVoltage=7",
+                         "--set", "measType=3",
+                         "--set", "WaveformType=16",
+                         "--set", "ECGDuration=-32",
+                         "--set", "Duration=-2147483",
+                         "--set", "MAPVoltage=2",
+                         "--set", "MAPPolarity=-1",
+                         "--set", "MAPCurrent=3"},
+                        0},
+                       {"all-ecg-overflow", {"--ap", "all", "--set", "ECGDuration=33"}, 1}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szGolden);
     std::vector<std::string> vArgs = row.vArgs;
@@ -137,8 +135,7 @@ TEST(CmdExplain, OneTestPrintsItsInstructionsOrTheOperatorsTextOrSaysWhatIsWrong
       {"--test 1", 2, "needs --test and --pc, or --all"},
       {"--all --test 1", 2, "excludes"},
       {"--test 1 --pc 8 --set stopbeforenewpc=TRUE --set TotalLeakage=-1", 0,
-       "#stop=bpc\n#stop=apc\nmains=l1-l2\n#stop=apc\n#wait=300\n#many\n"},
-  };
+       "#stop=bpc\n#stop=apc\nmains=l1-l2\n#stop=apc\n#wait=300\n#many\n"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.sArgs);
     std::vector<std::string> vArgs;

@@ -43,8 +43,7 @@ TEST(CmdQuery, PrintsTheRecordWithControlCharactersEscapedOrSaysWhatIsWrong) {
        "",
        "ksv940 query: give the port to ask \\(--port DEVICE\\|NUMBER\\) or --simulate\n"},
       {{"--port", "5", "--simulate"}, "", 2, "", "[\\s\\S]*excludes[\\s\\S]*"},
-      {{"--port", "COM3"}, "", 2, "", "ksv940 query: --port: .*neither a device path.*\n"},
-  };
+      {{"--port", "COM3"}, "", 2, "", "ksv940 query: --port: .*neither a device path.*\n"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.vArgs) + " " + row.sScenario);
     CSimScenario scenario = CSimScenario::Parse(row.sScenario);

@@ -51,8 +51,7 @@ TEST(CmdSend, PrintsEachReplyOrTheOperatorsTextAndExitsAccordingly) {
       {"--count 0 stat", 2, "", "[\\s\\S]*--count[\\s\\S]*", ""},
       {"st\\qat", 2, "", "ksv940 send: command .*unknown escape \\\\q.*\n", ""},
       {"\\x4", 2, "", ".*two hexadecimal digits.*\n", ""},
-      {"", 2, "", "[\\s\\S]*COMMAND[\\s\\S]*", ""},
-  };
+      {"", 2, "", "[\\s\\S]*COMMAND[\\s\\S]*", ""}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.sArgs);
     test::CRig rig(test::kScripted);
@@ -91,8 +90,7 @@ TEST(CmdSend, ThePortIsANumberOrADeviceRegisteredUnderAFreeOne) {
       {"9", "Can not open port 9\nksv940 send: port 9 is /dev/ttyS8\n"},
       {"COM3", "neither a device path nor a port number"},
       {"0", "no port number"},
-      {"/dev/ksv940-no-such-device", "Can not open port "},
-  };
+      {"/dev/ksv940-no-such-device", "Can not open port "}};
   for (auto [szPort, szSays] : kRows) {
     test::CRig rig(test::kScripted);
     test::SRun run = test::RunInProcess({"send", "--port", szPort, "stat"});

@@ -29,8 +29,7 @@ TEST(CmdSim, RefusesBadUsageBeforeServing) {
        "/nonexistent/bench.txt: cannot read the scenario file"},
       {{"sim", "--pty", "--tcp", "0"}, "excludes"},
       {{"sim", "--tcp", "70000"}, "70000"},
-      {{"sim", "--baud", "9600"}, "--baud"},
-  };
+      {{"sim", "--baud", "9600"}, "--baud"}};
   for (const auto& [vArgs, sError] : kRows) {
     test::SRun run = test::RunInProcess(vArgs);
     EXPECT_EQ(run.iExit, ecxUsage);

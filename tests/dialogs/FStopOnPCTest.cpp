@@ -44,8 +44,7 @@ TEST_F(FStopOnPCTest, StopsSayWhatTheOutletDoesByTheChangeAndTheLastAnnouncedSta
        true},
       {"after", false, false, true, "Power is now OFF.",
        std::string("The power on the the KSV940's equipment output is now set to OFF.") + kDoTheDut,
-       false},
-  };
+       false}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(testing::Message() << row.szUse << " to on " << row.fToOn << " to off "
                                     << row.fToOff << " outlet " << row.fOutletBefore);
@@ -102,15 +101,13 @@ TEST_F(FStopOnPCTest, EachButtonEndsTheDialogAtOnceAndSkipIsOfferedOnlyWhereTheC
     bool fCancel;
     bool fSkipScreen;
   };
-  const SRow rows[] = {
-      {"before", eoaStop, 3'600'000, true, false},
-      {"after", eoaStop, 1, true, false},
-      {"after", eoaContinue, 10, false, false},
-      {"no resistance", eoaStop, 29'999, true, false},
-      {"no resistance", eoaSkip, 1'500, false, true},
-      {"wait", eoaStop, 9'999, true, false},
-      {"wait", eoaContinue, 4'500, false, false},
-  };
+  const SRow rows[] = {{"before", eoaStop, 3'600'000, true, false},
+                       {"after", eoaStop, 1, true, false},
+                       {"after", eoaContinue, 10, false, false},
+                       {"no resistance", eoaStop, 29'999, true, false},
+                       {"no resistance", eoaSkip, 1'500, false, true},
+                       {"wait", eoaStop, 9'999, true, false},
+                       {"wait", eoaContinue, 4'500, false, false}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(std::string(row.szUse) + " " + OperatorAnswerName(row.eoa));
     std::string sUse = row.szUse;
@@ -154,7 +151,7 @@ TEST_F(FStopOnPCTest, EveryDialogGoesOnTopByTheHostSetting) {
       {"dword:00000004", true},  {"dword:00000009", true},  {"dword:00001000", true},
       {"dword:00000000", false}, {"dword:00000005", false}, {"dword:00000008", false},
       {"dword:ffffffff", false}, {"\"4\"", false},          {"dword:4x", false},  // malformed
-      {nullptr, false},  // no settings file
+      {nullptr, false}  // no settings file
   };
   for (auto [szValue, fTopmost] : kRows) {
     SCOPED_TRACE(szValue != nullptr ? szValue : "no file");
@@ -227,7 +224,7 @@ TEST_F(FStopOnPCTest, AFailingTranslationReachesTheCallerOfAnOperationButNotOfAH
   const std::pair<const char*, const char*> kRows[] = {
       {"21020", nullptr},  // the title, set by the operation: nothing is shown
       {"21010", "The test will automatically continue in 30 seconds."},  // the caption
-      {"20030", ""},                                                     // the countdown
+      {"20030", ""}                                                      // the countdown
   };
   for (auto [szFailing, szTimer] : kRows) {
     SCOPED_TRACE(szFailing);

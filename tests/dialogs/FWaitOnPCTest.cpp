@@ -22,16 +22,14 @@ TEST_F(FWaitOnPCTest, TheTitleTellsThePowerStateOrTheComingSwitchOff) {
     std::optional<bool> fBefore;  // nullopt: left out
     std::string sTitle;
   };
-  const SRow rows[] = {
-      {"21017::ON", false, "Power is now ON" + kPause},
-      {"21018::OFF", false, "Power is now OFF" + kPause},
-      {"21018::OFF", std::nullopt, "Power is now OFF" + kPause},
-      {"21018::OFF", true, kSwitchOff},
-      {"21017::ON", true, kSwitchOff},
-      {"21099::HALF", false, kSwitchOff},
-      {"ON", false, "Power is now ON" + kPause},
-      {"on", false, kSwitchOff},
-  };
+  const SRow rows[] = {{"21017::ON", false, "Power is now ON" + kPause},
+                       {"21018::OFF", false, "Power is now OFF" + kPause},
+                       {"21018::OFF", std::nullopt, "Power is now OFF" + kPause},
+                       {"21018::OFF", true, kSwitchOff},
+                       {"21017::ON", true, kSwitchOff},
+                       {"21099::HALF", false, kSwitchOff},
+                       {"ON", false, "Power is now ON" + kPause},
+                       {"on", false, kSwitchOff}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(std::string(row.szState) + (row.fBefore.value_or(false) ? " before" : ""));
     FWaitOnPC frm;
@@ -82,8 +80,7 @@ TEST_F(FWaitOnPCTest, TranslationReachesEveryCaptionAndTheStateComparison) {
        "Der Strom ist jetzt EIN. Damit sich der Prüfling stabilisiert, pausiert der Test 4 "
        "Sekunden."},
       {"21018::OFF", "Der Prüfling wird nach 4 Sekunden ausgeschaltet (AUS)."},
-      {"ON", "Der Prüfling wird nach 4 Sekunden ausgeschaltet (ON)."},
-  };
+      {"ON", "Der Prüfling wird nach 4 Sekunden ausgeschaltet (ON)."}};
   for (auto [szState, szTitle] : kRows) {
     SCOPED_TRACE(szState);
     FWaitOnPC frm;

@@ -17,8 +17,7 @@ TEST(CLanguageService, StripsTheNumberFillsParametersAndTakesACatalogueByTextNum
       {"1::%%1", {"%%1"}, "%%1"},  // a filled value is not scanned again
       {"no number here %%1", {"x"}, "no number here x"},
       {"::x", {}, "::x"},
-      {"12a::x", {}, "12a::x"},
-  };
+      {"12a::x", {}, "12a::x"}};
   CLanguageService language;
   for (const auto& [szText, vParams, szExpected] : kRows) {
     EXPECT_EQ(language.GetText("KSV940", szText, vParams), szExpected) << szText;

@@ -59,8 +59,7 @@ TEST(CKsvMlcQuery, EachOutcomeGivesItsRecordTrafficAndOperatorMessage) {
       {"silent ident", kRemote + "on ident every silent", kToStat + "ident\r\n", kNone, "|", "",
        true},
       {"stat1 over 32 bits", kRemote + "on stat1 1 noise 123456789\\r\\n", kAll, kNone,
-       "1.20|K9400123", "", true},
-  };
+       "1.20|K9400123", "", true}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szName);
     CRig rig(CSimScenario::Parse(row.sScenario));
@@ -114,17 +113,15 @@ TEST(CKsvMlcQuery, EachCommandWaitsItsOwnTimeOutAndEachReplyIsTracedTwiceWhenItE
     const char* szNext;    // the line written when the time-out ran out; nullptr: the query ended
     int64_t lTimeOutMs;
   };
-  const SRow rows[] = {
-      {"local", "local\r\n", "", "\x1b", 1000},
-      {"esc", "\x1b", "", "stat\r\n", 2000},
-      {"stat", "stat\r\n", "", nullptr, 2000},
-      {"ident", "ident\r\n", "", nullptr, 1500},
-      {"sn", "sn\r\n", "", "stat1\r\n", 1500},
-      {"stat1", "stat1\r\n", "", "exit\r\n", 1500},
-      {"exit", "exit\r\n", "on stat1 every error 30\n", nullptr, 1500},
-      {"gfir", "gfir\r\n", "ground-fault on\n", nullptr, 2500},
-      {"ovr", "ovr\r\n", "over-voltage on\n", nullptr, 2500},
-  };
+  const SRow rows[] = {{"local", "local\r\n", "", "\x1b", 1000},
+                       {"esc", "\x1b", "", "stat\r\n", 2000},
+                       {"stat", "stat\r\n", "", nullptr, 2000},
+                       {"ident", "ident\r\n", "", nullptr, 1500},
+                       {"sn", "sn\r\n", "", "stat1\r\n", 1500},
+                       {"stat1", "stat1\r\n", "", "exit\r\n", 1500},
+                       {"exit", "exit\r\n", "on stat1 every error 30\n", nullptr, 1500},
+                       {"gfir", "gfir\r\n", "ground-fault on\n", nullptr, 2500},
+                       {"ovr", "ovr\r\n", "over-voltage on\n", nullptr, 2500}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szSilent);
     CRig rig(CSimScenario::Parse(kRemote + row.szMore + "on " + row.szSilent + " every silent"));

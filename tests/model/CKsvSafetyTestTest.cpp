@@ -142,8 +142,7 @@ TEST(CKsvSafetyTest, ATestPlanRoundTripsAndItsFailuresGoThroughTheHostsErrorServ
       {"KSV940Test", "8", "x", "forward 13 CKsvSafetyTest", 803},
       {"KSV940Test", "99999999999", "3", "forward 6 CKsvSafetyTest", 903},
       {"KSV940Test", "2.5", "1.5", sHost + "-2147179416 CKsvSafetyTest 1 2 2 -1", 202},
-      {"KSV940Test", "25", "3", sHost + "-2147179416 CKsvSafetyTest 1 25 3 1", 2503},
-  };
+      {"KSV940Test", "25", "3", sHost + "-2147179416 CKsvSafetyTest 1 25 3 1", 2503}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.sCall);
     SPlan good;

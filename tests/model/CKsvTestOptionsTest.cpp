@@ -46,20 +46,18 @@ TEST(CKsvTestOptions, PropertiesAreSetByNameAsADispatchInterfaceCoercesThem) {
     int32_t lError;     // 0: stored
     int64_t lReadBack;  // what the property reads afterwards
   };
-  const SRow rows[] = {
-      {"MEASTYPE", "-7", 0, -7},
-      {"StopBeforeNewPC", "true", 0, -1},
-      {"StopBeforeNewPC", "FALSE", 0, 0},
-      {"StopAfterNewPC", " 5 ", 0, -1},
-      {"TotalLeakage", "yes", erTypeMismatch, 0},
-      {"ECGDuration", "32767", 0, 32767},
-      {"ECGDuration", "-32769", erOverflow, 0},
-      {"Duration", "2147483648", erOverflow, 2},
-      {"Duration", "2.5", 0, 2},
-      {"Duration", CVariant(int64_t{90}), 0, 90},
-      {"DelayTimePowerOn", "", erTypeMismatch, 2},
-      {"Voltage", "1", erNoSuchMember, 0},
-  };
+  const SRow rows[] = {{"MEASTYPE", "-7", 0, -7},
+                       {"StopBeforeNewPC", "true", 0, -1},
+                       {"StopBeforeNewPC", "FALSE", 0, 0},
+                       {"StopAfterNewPC", " 5 ", 0, -1},
+                       {"TotalLeakage", "yes", erTypeMismatch, 0},
+                       {"ECGDuration", "32767", 0, 32767},
+                       {"ECGDuration", "-32769", erOverflow, 0},
+                       {"Duration", "2147483648", erOverflow, 2},
+                       {"Duration", "2.5", 0, 2},
+                       {"Duration", CVariant(int64_t{90}), 0, 90},
+                       {"DelayTimePowerOn", "", erTypeMismatch, 2},
+                       {"Voltage", "1", erNoSuchMember, 0}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(std::string(row.szName) + "=" + row.vValue.ToText());
     CKsvTestOptions options;

@@ -41,11 +41,9 @@ TEST(CMessagePump, RunUntilEndsOnTheConditionOrTheDeadlineAndLeavesNoTimerBehind
     bool fHeld;
     int64_t lEndUs;
   };
-  const SRow rows[] = {
-      {"condition first", 2'000, false, true, 2'000},
-      {"deadline first", 9'000, false, false, 5'000},
-      {"handler raises", 2'000, true, false, 2'000},
-  };
+  const SRow rows[] = {{"condition first", 2'000, false, true, 2'000},
+                       {"deadline first", 9'000, false, false, 5'000},
+                       {"handler raises", 2'000, true, false, 2'000}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szCase);
     test::CTestContext ctx;

@@ -52,8 +52,7 @@ TEST(CRegistryFileStore, ReadsADwordAndTreatsEveryOtherShapeAsAbsent) {
            "dword:0000000a\r\n",
        10},
       {"UTF-16 export", Utf16(kExport + sValue + "dword:00000009\r\n"), 9},
-      {"UTF-8 mark", "\xEF\xBB\xBF" + kExport + sValue + "dword:4\r\n", 4},
-  };
+      {"UTF-8 mark", "\xEF\xBB\xBF" + kExport + sValue + "dword:4\r\n", 4}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szCase);
     EXPECT_EQ(CRegistryFileStore(dir.Write("s.reg", row.sFile)).ReadDword(kKey, kValue),
@@ -73,8 +72,7 @@ TEST(CRegistryFileStore, MalformedFileRaisesNamingFileAndLine) {
       {kExport.substr(0, 40) + "\"Test guide settings\"=dword:4\r\n",
        ":3: a value before the first key"},
       {kExport + "\"Bytes\"=hex:1,02\r\n", ":4: hex bytes must be two"},
-      {kExport.substr(0, 40) + "[HKEY_LOCAL_MACHINE\r\n", ":3: a key line must be [KEY]"},
-  };
+      {kExport.substr(0, 40) + "[HKEY_LOCAL_MACHINE\r\n", ":3: a key line must be [KEY]"}};
   for (const auto& [sFile, sWhere] : kRows) {
     SCOPED_TRACE(sFile);
     std::string sPath = dir.Write("bad.reg", sFile);

@@ -10,30 +10,28 @@ namespace {
 using test::Caught;
 
 TEST(MRuntime, TextToInt32FollowsTheCoercionRules) {
-  const std::pair<const char*, const char*> kRows[] = {
-      // the value, or the error raised
-      {"42", "42"},
-      {"  -17 ", "-17"},
-      {"+8", "8"},
-      {"2.5", "2"},
-      {"3.5", "4"},
-      {"-2.5", "-2"},  // halves to the even
-      {"2.51", "3"},
-      {"1e3", "1000"},
-      {".5", "0"},
-      {"&H10", "16"},
-      {"&HFFFF", "-1"},
-      {"&H10000", "65536"},  // 4 digits: 16 bits
-      {"&O17", "15"},
-      {"-2147483648", "-2147483648"},
-      {"2147483648", "error 6"},
-      {"2147483647.5", "error 6"},
-      {"", "error 13"},
-      {"12abc", "error 13"},
-      {"1 2", "error 13"},
-      {"&H", "error 13"},
-      {"&HG1", "error 13"},
-  };
+  const std::pair<const char*, const char*> kRows[] = {// the value, or the error raised
+                                                       {"42", "42"},
+                                                       {"  -17 ", "-17"},
+                                                       {"+8", "8"},
+                                                       {"2.5", "2"},
+                                                       {"3.5", "4"},
+                                                       {"-2.5", "-2"},  // halves to the even
+                                                       {"2.51", "3"},
+                                                       {"1e3", "1000"},
+                                                       {".5", "0"},
+                                                       {"&H10", "16"},
+                                                       {"&HFFFF", "-1"},
+                                                       {"&H10000", "65536"},  // 4 digits: 16 bits
+                                                       {"&O17", "15"},
+                                                       {"-2147483648", "-2147483648"},
+                                                       {"2147483648", "error 6"},
+                                                       {"2147483647.5", "error 6"},
+                                                       {"", "error 13"},
+                                                       {"12abc", "error 13"},
+                                                       {"1 2", "error 13"},
+                                                       {"&H", "error 13"},
+                                                       {"&HG1", "error 13"}};
   for (auto [szText, szExpected] : kRows) {
     int32_t lValue = 0;
     int32_t lError = Caught([&] { lValue = TextToInt32(szText); }, true).Number();

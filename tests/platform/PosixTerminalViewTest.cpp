@@ -83,8 +83,7 @@ TEST_F(CTerminalViewTest, KeysAnswerInRawModeAndTheCountdownLineIsRewritten) {
         "     The test will automatically continue in 3 seconds."
         "\r\x1b[K     The test will automatically continue in 2 seconds."
         "\r\x1b[K     The test will automatically continue in 1 seconds."
-        "\r\n     -> closed by itself\r\n"}},
-  };
+        "\r\n     -> closed by itself\r\n"}}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(std::string(row.szUse) + " keys " + row.szKeys);
     tcflag_t lModesBefore = LocalModes();

@@ -29,17 +29,15 @@ TEST(MComponent, TheHostCreatesWhatItMayAndObjectsItKeepsKeepTheLibraryLoaded) {
     const char* szKey;
     const char* szCreated;  // nullptr for "can't create object" (429)
   };
-  const SRow rows[] = {
-      {true, "OrvexKSV940vti.CKsvVti", "CKsvVti"},
-      {true, "orvexksv940vti.cksvsafetytest", "CKsvSafetyTest"},
-      {false, "{DFFB18BA-AA95-4FF8-848E-7EDE3DAFF81B}", "CKsvSafetyTest"},
-      {false, "a90e5f20-2091-47a9-bd61-582dc8284429", "CKsvMlcQuery"},
-      {false, IOrvexMtiData::kClassId, "MtiData"},
-      {true, "OrvexKSV940vti.CKsvTestOptions", nullptr},
-      {true, "OrvexKSV940vti.CKsvTestResult", nullptr},
-      {true, "OrvexKSV940vti.GDeclares", nullptr},
-      {false, "dffb18ba-aa95-4ff8-848e-7ede3daff81c", nullptr},
-  };
+  const SRow rows[] = {{true, "OrvexKSV940vti.CKsvVti", "CKsvVti"},
+                       {true, "orvexksv940vti.cksvsafetytest", "CKsvSafetyTest"},
+                       {false, "{DFFB18BA-AA95-4FF8-848E-7EDE3DAFF81B}", "CKsvSafetyTest"},
+                       {false, "a90e5f20-2091-47a9-bd61-582dc8284429", "CKsvMlcQuery"},
+                       {false, IOrvexMtiData::kClassId, "MtiData"},
+                       {true, "OrvexKSV940vti.CKsvTestOptions", nullptr},
+                       {true, "OrvexKSV940vti.CKsvTestResult", nullptr},
+                       {true, "OrvexKSV940vti.GDeclares", nullptr},
+                       {false, "dffb18ba-aa95-4ff8-848e-7ede3daff81c", nullptr}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szKey);
     auto fnCreate = [&] {

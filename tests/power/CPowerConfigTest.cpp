@@ -27,7 +27,7 @@ TEST(CPowerConfig, TogglesFollowTheTableForEveryPairOfConfigurations) {
       "......BB..........",  // 14
       "......BB..........",  // 15
       "......BB..........",  // 16 epcAccessOERM
-      "......BB..........",  // 17
+      "......BB.........."   // 17
   };
   const char* sPoweredIn = "...xx.xx..........";
   const char* sReversedIn = ".....xxx..........";

@@ -51,8 +51,7 @@ TEST(Connection, RemoteIsSentOnlyWhenTheStatusWordSaysLocalAndThePcaTypeDecidesT
       {"on PCA_TYPE? every error 30",
        "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nPCA_TYPE?\r\nPCA_TYPE?\r\nrptime="
        "7\r\nident\r\nsn\r\n",
-       "ap=1//GND"},
-  };
+       "ap=1//GND"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szScenario);
     CRig rig(CSimScenario::Parse(row.szScenario));
@@ -119,8 +118,7 @@ TEST(Connection, EveryFailureShowsItsCauseAndClosesThePort) {
        "The test could not be completed due to a communication error",
        "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=2\r\nident\r\n" + kLocal},
       {"instrument error", CRig::kPort, "on esc 1 error 33",
-       "The KSV940 reported an error: Cannot null.", "\\e\r\n" + kLocal},
-  };
+       "The KSV940 reported an error: Cannot null.", "\\e\r\n" + kLocal}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szWhat);
     CRig rig(CSimScenario::Parse(row.szScenario));
@@ -185,8 +183,7 @@ TEST(Connection, ThePortIsChosenByNumberByTheHostOrByTheWirelessConnector) {
        5,
        {"isWireless()", "ScanUSBPorts(940)", "MonitorData(true)", "ConnectWireless()"},
        {"KSV940|"},
-       false},
-  };
+       false}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szWhat);
     CRig rig;
@@ -234,8 +231,7 @@ TEST(Connection, EndRemoteDuringTheAttemptEndsItWithoutAMessage) {
       {"serial", test::erlSerial, "on stat 1 late 600", 500'000, "\\e\r\nstat\r\nstat\r\n" + kLocal,
        "ScanUSBPorts(940)"},
       // ... while the connector flushes after finding the analyzer.
-      {"wireless", test::erlWireless, "", 20'000, "ident\r\n", "SendCommand(local)"},
-  };
+      {"wireless", test::erlWireless, "", 20'000, "ident\r\n", "SendCommand(local)"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szWhat);
     CRig rig(CSimScenario::Parse(row.szScenario), row.erl);

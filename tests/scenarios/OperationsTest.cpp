@@ -82,8 +82,7 @@ TEST(EndRemote, ReturnsTheAnalyzerToLocalOperationAfterItsChecks) {
        true,
        "stat1\r\nstat3\r\ngfir\r\nlocal\r\n",
        {"FlushData(300)", "SendCommand(stat1,50)", "SendCommand(stat3,50)", "SendCommand(gfir,30)",
-        "FlushData(50)", "SendCommand(local,30)"}},
-  };
+        "FlushData(50)", "SendCommand(local,30)"}}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szWhat);
     CRig rig(CSimScenario(), row.erl);

@@ -83,28 +83,26 @@ void RunRows(const std::vector<SPowerRow>& rows) {
 TEST(PowerStop, BeforeAndAfterTheOutletChangesTheOptionsChooseAStopOrACountdown) {
   const char* kOff3 = "DelayTimePowerOff=3";
   const char* kWarned = "PowerOFFScreen=1 DelayTimePowerOff=3";
-  RunRows({
-      {"first test from off, defaults", "", "leak:NC", "stat2 pol=off pol=n [wait ON 2s]"},
-      {"no delays", "DelayTimePowerOn=0", "leak:NC", "stat2 pol=off pol=n"},
-      {"stop before, off to on", "StopBeforeNewPC=-1", "leak:NC",
-       "[before OFF to ON] stat2 pol=off pol=n [wait ON 2s]"},
-      {"stop before, on to off", "StopBeforeNewPC=-1 DelayTimePowerOff=3", "leak:NC mains:L1L2",
-       "[before ON to OFF] [wait OFF 3s]"},
-      {"stop before, on to off to on", "StopBeforeNewPC=-1", "leak:NC leak:NCRM",
-       "[before ON to OFF to ON] stat2 pol=off pol=r [wait ON 2s]"},
-      {"stop after, on", "StopAfterNewPC=-1", "leak:NC", "stat2 pol=off pol=n [after ON]"},
-      {"stop after, off", "StopAfterNewPC=-1", "leak:NC mains:L1L2", "[after OFF]"},
-      {"warned before switching off", kWarned, "leak:NC mains:L1L2", "[switch-off 3s]"},
-      {"no change", "StopBeforeNewPC=-1 StopAfterNewPC=-1", "leak:NC leak:NC", "stat2"},
-      // A polarity instruction follows the first after-change directive, which therefore waits
-      // for the second, unless the outlet only goes off and the operator is warned before.
-      {"configuration follows, warned before", kWarned, "leak:NC diff:Off",
-       "[switch-off 3s] stat2"},
-      {"configuration follows", kOff3, "leak:NC diff:Off", "stat2 [wait OFF 3s]"},
-      {"the ECG set-up", "StopAfterNewPC=-1", "ecg:NC", "[after ON]"},
-      {"stop test before", "StopBeforeNewPC=-1", "leak:NC", "[before OFF to ON]", 0},
-      {"stop test in a countdown", "", "leak:NC", "stat2 pol=off pol=n [wait ON 2s]", 0},
-  });
+  RunRows({{"first test from off, defaults", "", "leak:NC", "stat2 pol=off pol=n [wait ON 2s]"},
+           {"no delays", "DelayTimePowerOn=0", "leak:NC", "stat2 pol=off pol=n"},
+           {"stop before, off to on", "StopBeforeNewPC=-1", "leak:NC",
+            "[before OFF to ON] stat2 pol=off pol=n [wait ON 2s]"},
+           {"stop before, on to off", "StopBeforeNewPC=-1 DelayTimePowerOff=3",
+            "leak:NC mains:L1L2", "[before ON to OFF] [wait OFF 3s]"},
+           {"stop before, on to off to on", "StopBeforeNewPC=-1", "leak:NC leak:NCRM",
+            "[before ON to OFF to ON] stat2 pol=off pol=r [wait ON 2s]"},
+           {"stop after, on", "StopAfterNewPC=-1", "leak:NC", "stat2 pol=off pol=n [after ON]"},
+           {"stop after, off", "StopAfterNewPC=-1", "leak:NC mains:L1L2", "[after OFF]"},
+           {"warned before switching off", kWarned, "leak:NC mains:L1L2", "[switch-off 3s]"},
+           {"no change", "StopBeforeNewPC=-1 StopAfterNewPC=-1", "leak:NC leak:NC", "stat2"},
+           // A polarity instruction follows the first after-change directive, which therefore waits
+           // for the second, unless the outlet only goes off and the operator is warned before.
+           {"configuration follows, warned before", kWarned, "leak:NC diff:Off",
+            "[switch-off 3s] stat2"},
+           {"configuration follows", kOff3, "leak:NC diff:Off", "stat2 [wait OFF 3s]"},
+           {"the ECG set-up", "StopAfterNewPC=-1", "ecg:NC", "[after ON]"},
+           {"stop test before", "StopBeforeNewPC=-1", "leak:NC", "[before OFF to ON]", 0},
+           {"stop test in a countdown", "", "leak:NC", "stat2 pol=off pol=n [wait ON 2s]", 0}});
 }
 
 TEST(PowerStop, APolarityChangeSwitchesTheOutletOffFirstAndStopsWhereTheOptionsSay) {
@@ -113,32 +111,31 @@ TEST(PowerStop, APolarityChangeSwitchesTheOutletOffFirstAndStopsWhereTheOptionsS
   // "ecg:NC" ends with "exit": the outlet off, its polarity forgotten by the analyzer; "encl:OE"
   // then needs no change of the outlet's power after normal condition.
   const char* kAfterEcg = "leak:NC ecg:NC encl:OE";
-  RunRows({
-      {"already in normal polarity", "", "leak:NC leak:NC", "stat2"},
-      {"already in reversed polarity", "", "leak:NCRM leak:NCRM", "stat2"},
-      {"warned before switching off", kWarned, "leak:NC leak:NCRM",
-       "stat2 [switch-off 3s] pol=off pol=r [wait ON 2s]"},
-      {"warned before switching off", kWarned, "leak:NC leak:NCRM",
-       "stat2 [switch-off 3s] pol=off pol=r [wait ON 2s]", -1, "", test::erlWireless},
-      {"after switching off", kOff3, "leak:NC leak:NCRM",
-       "stat2 pol=off [wait OFF 3s] pol=r [wait ON 2s]"},
-      {"empty status: no stop before switching off", kWarned, "leak:NC leak:NCRM",
-       "stat2 stat2 stat2 pol=off pol=r [wait ON 2s]", -1, "on stat2 every noise \\r\\n"},
-      {"switch-off not acknowledged: no stop after it", kOff3, "leak:NC leak:NCRM",
-       "stat2 pol=off pol=r [wait ON 2s]", -1, "on pol=off every noise X\\r\\n"},
-      // Where the test did not stop at its first directive the stop before is forced, and the
-      // power-on delay is owed to the next directive.
-      {"stop before forced", "StopBeforeNewPC=-1", kAfterEcg,
-       "stat2 [before ON to OFF to ON] pol=off pol=n [wait ON 2s]"},
-      {"stop after forced", "StopAfterNewPC=-1", kAfterEcg, "stat2 pol=off pol=n [after ON]"},
-      {"stop test before switching off", kWarned, "leak:NC leak:NCRM", "stat2 [switch-off 3s]", 0},
-      {"stop test in the forced stop before", "StopBeforeNewPC=-1", kAfterEcg,
-       "stat2 [before ON to OFF to ON]", 0},
-      {"stop test after switching off", kOff3, "leak:NC leak:NCRM", "stat2 pol=off [wait OFF 3s]",
-       0},
-      {"stop test in the forced stop after", "StopAfterNewPC=-1", kAfterEcg,
-       "stat2 pol=off pol=n [after ON]", 0},
-  });
+  RunRows(
+      {{"already in normal polarity", "", "leak:NC leak:NC", "stat2"},
+       {"already in reversed polarity", "", "leak:NCRM leak:NCRM", "stat2"},
+       {"warned before switching off", kWarned, "leak:NC leak:NCRM",
+        "stat2 [switch-off 3s] pol=off pol=r [wait ON 2s]"},
+       {"warned before switching off", kWarned, "leak:NC leak:NCRM",
+        "stat2 [switch-off 3s] pol=off pol=r [wait ON 2s]", -1, "", test::erlWireless},
+       {"after switching off", kOff3, "leak:NC leak:NCRM",
+        "stat2 pol=off [wait OFF 3s] pol=r [wait ON 2s]"},
+       {"empty status: no stop before switching off", kWarned, "leak:NC leak:NCRM",
+        "stat2 stat2 stat2 pol=off pol=r [wait ON 2s]", -1, "on stat2 every noise \\r\\n"},
+       {"switch-off not acknowledged: no stop after it", kOff3, "leak:NC leak:NCRM",
+        "stat2 pol=off pol=r [wait ON 2s]", -1, "on pol=off every noise X\\r\\n"},
+       // Where the test did not stop at its first directive the stop before is forced, and the
+       // power-on delay is owed to the next directive.
+       {"stop before forced", "StopBeforeNewPC=-1", kAfterEcg,
+        "stat2 [before ON to OFF to ON] pol=off pol=n [wait ON 2s]"},
+       {"stop after forced", "StopAfterNewPC=-1", kAfterEcg, "stat2 pol=off pol=n [after ON]"},
+       {"stop test before switching off", kWarned, "leak:NC leak:NCRM", "stat2 [switch-off 3s]", 0},
+       {"stop test in the forced stop before", "StopBeforeNewPC=-1", kAfterEcg,
+        "stat2 [before ON to OFF to ON]", 0},
+       {"stop test after switching off", kOff3, "leak:NC leak:NCRM", "stat2 pol=off [wait OFF 3s]",
+        0},
+       {"stop test in the forced stop after", "StopAfterNewPC=-1", kAfterEcg,
+        "stat2 pol=off pol=n [after ON]", 0}});
 }
 
 TEST(PowerStop, ARefusedSwitchOrPolarityIsSentAgainOnlyWhereTheRulesSay) {
@@ -148,25 +145,24 @@ TEST(PowerStop, ARefusedSwitchOrPolarityIsSentAgainOnlyWhereTheRulesSay) {
   const char* kOffRefused = "on pol=off every error 30";
   const char* kRefusedOnce = "on pol=r 1 error 31";
   const char* kRefused = "on pol=r every error 31";
-  RunRows({
-      {"switch-off refused", "", kTests, "stat2 pol=off pol=off pol=off", -1, kOffRefused,
-       erlSerial, errVTI_Error},
-      {"switch-off refused", "", kTests, "stat2 pol=off pol=r [wait ON 2s]", -1, kOffRefused,
-       erlWireless},
-      {"polarity refused once", "", kTests, "stat2 pol=off pol=r pol=r [wait ON 2s]", -1,
-       kRefusedOnce},
-      {"polarity refused twice", "", kTests, "stat2 pol=off pol=r pol=r", -1, kRefused, erlSerial,
-       errVTI_Error},
-      {"polarity refused twice", "", kTests, "stat2 pol=off pol=r pol=r [wait ON 2s]", -1, kRefused,
-       erlWireless},
-      // The polarity switching delay is a 16-bit number of milliseconds: 33 s overflow, on the
-      // serial link only when the polarity is sent again.
-      {"delay 33 s", "PolaritySwitchingDelay=33", "leak:NC", "stat2 pol=off pol=n [wait ON 2s]"},
-      {"delay 33 s, refused once", "PolaritySwitchingDelay=33", "leak:NC", "stat2 pol=off pol=n",
-       -1, "on pol=n 1 error 31", erlSerial, errVTI_Error},
-      {"delay 33 s", "PolaritySwitchingDelay=33", "leak:NC", "stat2 pol=off", -1, "", erlWireless,
-       errVTI_Error},
-  });
+  RunRows(
+      {{"switch-off refused", "", kTests, "stat2 pol=off pol=off pol=off", -1, kOffRefused,
+        erlSerial, errVTI_Error},
+       {"switch-off refused", "", kTests, "stat2 pol=off pol=r [wait ON 2s]", -1, kOffRefused,
+        erlWireless},
+       {"polarity refused once", "", kTests, "stat2 pol=off pol=r pol=r [wait ON 2s]", -1,
+        kRefusedOnce},
+       {"polarity refused twice", "", kTests, "stat2 pol=off pol=r pol=r", -1, kRefused, erlSerial,
+        errVTI_Error},
+       {"polarity refused twice", "", kTests, "stat2 pol=off pol=r pol=r [wait ON 2s]", -1,
+        kRefused, erlWireless},
+       // The polarity switching delay is a 16-bit number of milliseconds: 33 s overflow, on the
+       // serial link only when the polarity is sent again.
+       {"delay 33 s", "PolaritySwitchingDelay=33", "leak:NC", "stat2 pol=off pol=n [wait ON 2s]"},
+       {"delay 33 s, refused once", "PolaritySwitchingDelay=33", "leak:NC", "stat2 pol=off pol=n",
+        -1, "on pol=n 1 error 31", erlSerial, errVTI_Error},
+       {"delay 33 s", "PolaritySwitchingDelay=33", "leak:NC", "stat2 pol=off", -1, "", erlWireless,
+        errVTI_Error}});
 }
 
 TEST(PowerStop, TheOutletPausesASecondAfterSwitchingOffAndThePolarityIsSentAgainAfterItsDelay) {
@@ -192,8 +188,7 @@ TEST(PowerStop, TheOutletPausesASecondAfterSwitchingOffAndThePolarityIsSentAgain
       {"polarity refused", test::erlSerial, "PolaritySwitchingDelay=5", "on pol=r 1 error 31",
        "pol=r", "pol=r", 5000},
       {"polarity refused", test::erlWireless, "PolaritySwitchingDelay=5", "on pol=r 1 error 31",
-       "pol=r", "pol=r", 0},
-  };
+       "pol=r", "pol=r", 0}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(std::string(row.szWhat) + (row.erl == test::erlWireless ? " (wireless)" : ""));
     CRig rig(CSimScenario(), row.erl);

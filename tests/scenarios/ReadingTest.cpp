@@ -69,8 +69,7 @@ TEST(Reading, TheReadingRetriesOrAsksTheOperatorAndLeavesWhatTheHostReads) {
        "0  completed",
        0,
        test::erlWireless,
-       {"SendCommand(zero,100)", "FlushData(200)"}},
-  };
+       {"SendCommand(zero,100)", "FlushData(200)"}}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(std::string(row.szWhat) + (row.erl == test::erlWireless ? " (wireless)" : ""));
     CRig rig(CSimScenario::Parse("remote on\n" + row.sScenario), row.erl);

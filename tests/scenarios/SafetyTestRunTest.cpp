@@ -31,8 +31,7 @@ TEST(SafetyTestRun, EachTestSendsItsSequenceAndLeavesItsReading) {
       {"mains voltage", etcMains, epcMainsL1Gnd, "std=none mains=l1-gnd mread \\e", 230.1F, "",
        etsCompleted},
       {"ECG simulation", etcECGTest, epcNC, "std=none ecg [wait ON 2s] CPL30 \\e exit", 0.0F, "",
-       etsCompleted},
-  };
+       etsCompleted}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szWhat);
     CRig rig(CSimScenario::Parse("reading earthl 0.25mA\nreading mains 230.1V"));
@@ -92,8 +91,7 @@ TEST(SafetyTestRun, PreconditionsAndInstrumentErrorsEndInTheFailurePath) {
       // A refused command is tried three times; nothing else is sent after the failure.
       {"refused command", "on earthl every error 33", true,
        "The test could not be completed due to a communication error",
-       "std=none\r\nearthl\r\nearthl\r\nearthl\r\n"},
-  };
+       "std=none\r\nearthl\r\nearthl\r\nearthl\r\n"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szWhat);
     CRig rig(CSimScenario::Parse(row.szScenario));
@@ -115,18 +113,16 @@ TEST(SafetyTestRun, AppliedPartInstructionsAreRewrittenForTheBoard) {
     bool fPca2;
     const char* szOut;
   };
-  const SRow rows[] = {
-      {"ap=1//gnd", true, "ap2=1//ALL"},
-      {"ap=1//gnd", false, "ap=1//GND"},
-      {"ap=all//", false, "ap=all//"},
-      {"ap=//open", false, "ap=//open"},
-      {"ap=1/2/3", false, "ap=1/2/GND"},
-      {"ap=1/2/", false, "ap=1/2/"},
-      {"ap=1", false, "ap=1"},
-      {"ap=1=2", true, "ap2=1"},
-      {"ap=GND/gnd", true, "ap2=ALL/ALL"},
-      {"ap", true, "ap"},
-  };
+  const SRow rows[] = {{"ap=1//gnd", true, "ap2=1//ALL"},
+                       {"ap=1//gnd", false, "ap=1//GND"},
+                       {"ap=all//", false, "ap=all//"},
+                       {"ap=//open", false, "ap=//open"},
+                       {"ap=1/2/3", false, "ap=1/2/GND"},
+                       {"ap=1/2/", false, "ap=1/2/"},
+                       {"ap=1", false, "ap=1"},
+                       {"ap=1=2", true, "ap2=1"},
+                       {"ap=GND/gnd", true, "ap2=ALL/ALL"},
+                       {"ap", true, "ap"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szIn);
     EXPECT_EQ(CKsvVti::RewriteAppliedParts(row.szIn, row.fPca2), row.szOut);

@@ -46,8 +46,7 @@ TEST(CSimScenario, AMalformedLineIsRefusedWithItsNumberAndReason) {
       {"on stat 1 slow", "bench.txt line 1: unknown fault 'slow'"},
       {"on stat 1 late 5 ms", "bench.txt line 1: unexpected 'ms' after the fault"},
       {"on stat 1 error x1", "bench.txt line 1: 'error' needs a code of digits"},
-      {"on stat 1 noise \\q", "bench.txt line 1: unknown escape '\\q' in noise text"},
-  };
+      {"on stat 1 noise \\q", "bench.txt line 1: unknown escape '\\q' in noise text"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szText);
     try {

@@ -46,8 +46,7 @@ TEST(MError, RaiseErrorChoosesAndTranslatesTheTextByNumber) {
       {errVTI_Error + 12, {}, ""},
       // An offset past the error texts reads whatever the string table holds there.
       {errVTI_Error + 7101, {}, "#stop=bpc;#stop=apc;mains=%V;#stop=apc;#wait=300;#many"},
-      {5, {}, ""},
-  };
+      {5, {}, ""}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.lNumber);
     auto err = Caught([&] { RaiseError(row.lNumber, "CChannel", "", row.vParams); });
@@ -93,8 +92,7 @@ TEST(MError, ReportErrorShowsOnceAndPassesTheUniformNumber) {
       {errVTI_Error + 29, "X", "x %%1", "x %%1", errVTI_Error, "x %%1"},
       {errVTI_Error + 30, "X", "d", "Unknown error number -2147179392 occured.\r\nDescription: d",
        errVTI_Error, "Unknown error number -2147179392 occured.\r\nDescription: d"},
-      {errVTI_NoReply, kWifiErrorSource, "bridge gone", nullptr, errVTI_Error, "bridge gone"},
-  };
+      {errVTI_NoReply, kWifiErrorSource, "bridge gone", nullptr, errVTI_Error, "bridge gone"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.lNumber);
     test::CTestContext ctx;

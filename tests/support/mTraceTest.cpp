@@ -35,7 +35,7 @@ TEST(mTrace, EachValueIsFollowedByATabAndAFailureIsTracedOnceWithoutRecursion) {
       {1,
        "disk full\r\nin OrvexNTB3\\.mTrace\\.SendTraceMessage at line "
        "[1-9][0-9]*\t\\|-3\t1\\.5\t\t\\|\\|"},
-      {2, "-3\t1\\.5\t\t\\|\\|"},  // the report of the failure failed too
+      {2, "-3\t1\\.5\t\t\\|\\|"}  // the report of the failure failed too
   };
   for (const auto& [nFailing, sPattern] : kRows) {
     auto pSink = std::make_shared<SSink>(nFailing);
@@ -56,11 +56,11 @@ TEST(mTrace, EachValueIsFollowedByATabAndAFailureIsTracedOnceWithoutRecursion) {
 // its own.
 TEST(mTrace, EachThreadChoosesItsSinkFromTheEnvironmentOnce) {
   test::CTempDir dir;
-  const std::pair<std::string, bool> kRows[] = {
-      {"-", false},  // not set
-      {"", false},      {dir.PathOf("trace.txt"), true}, {dir.PathOf("missing/trace.txt"), false},
-      {"stderr", true},
-  };
+  const std::pair<std::string, bool> kRows[] = {{"-", false},  // not set
+                                                {"", false},
+                                                {dir.PathOf("trace.txt"), true},
+                                                {dir.PathOf("missing/trace.txt"), false},
+                                                {"stderr", true}};
   const char* szBefore = std::getenv("KSV940_TRACE");
   std::string sBefore = szBefore != nullptr ? szBefore : "";
   for (const auto& [sValue, fExpected] : kRows) {
