@@ -104,7 +104,7 @@ class CKsvVti : public IAutomationObject {
   int32_t mState = 0;
   bool mfPca2 = false;
   bool mfEndingRemote = false;
-  bool mfAttemptRunning = false;  // InitRemote is past its checks and trying to connect
+  bool mfGivingUp = false;  // EndRemote asked the connection attempt to give up
   CServerLock mServerLock;
 };
 

@@ -13,8 +13,8 @@ using test::Caught;
 using test::CRig;
 
 const std::string kHandshake = "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=2\r\nident\r\nsn\r\n";
-// The failure path sends "local" without waiting for a terminator, so all three attempts go out,
-// also after a failed exchange has set the channel's latch.
+// The failure path sends "local" without waiting for a terminator, so all three attempts go out;
+// after a failed exchange the channel's latch sends nothing.
 const std::string kLocal = "local\r\nlocal\r\nlocal\r\n";
 
 TEST(Connection, SerialHandshakePutsTheAnalyzerIntoRemoteOperationAndReadsItsIdentity) {
@@ -109,16 +109,15 @@ TEST(Connection, EveryFailureShowsItsCauseAndClosesThePort) {
   const std::vector<SRow> rows = {
       {"no such port", 9, "", "Can not open port 9", ""},
       {"silent analyzer", CRig::kPort, "on esc every silent",
-       "Instrument is not responding, Please restart the instrument.",
-       "\\e\r\n\\e\r\n\\e\r\n" + kLocal},
+       "Instrument is not responding, Please restart the instrument.", "\\e\r\n\\e\r\n\\e\r\n"},
       {"remote refused", CRig::kPort, "on remote every error 31",
        "The test could not be completed due to a communication error",
-       "\\e\r\nstat\r\nremote\r\nremote\r\nremote\r\n" + kLocal},
+       "\\e\r\nstat\r\nremote\r\nremote\r\nremote\r\n"},
       {"garbled identity", CRig::kPort, "on ident every garbled",
        "The test could not be completed due to a communication error",
        "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=2\r\nident\r\n" + kLocal},
       {"instrument error", CRig::kPort, "on esc 1 error 33",
-       "The KSV940 reported an error: Cannot null.", "\\e\r\n" + kLocal}};
+       "The KSV940 reported an error: Cannot null.", "\\e\r\n"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szWhat);
     CRig rig(CSimScenario::Parse(row.szScenario));
@@ -217,32 +216,35 @@ TEST(Connection, WirelessHandshakeGoesThroughTheConnector) {
   EXPECT_TRUE(rig.pLookup->vAsked.empty());
 }
 
-TEST(Connection, EndRemoteDuringTheAttemptEndsItWithoutAMessage) {
+TEST(Connection, EndRemoteDuringTheAttemptGivesItUpAndAnAbortOnlyEndsTheWaitItInterrupts) {
+  const std::string kWireless = "ident\r\nstat\r\nremote\r\nrptime=2\r\nident\r\nsn\r\n";
   struct SRow {
     const char* szWhat;
     test::ERigLink erl;
-    const char* szScenario;
-    int64_t lEndAtUs;
+    bool fEndRemote;  // else the host's Abort
     std::string sSent;
-    const char* szLastCall;  // of the wireless connector
   };
   const SRow rows[] = {
-      // The host ends remote operation while the status request waits for its reply.
-      {"serial", test::erlSerial, "on stat 1 late 600", 500'000, "\\e\r\nstat\r\nstat\r\n" + kLocal,
-       "ScanUSBPorts(940)"},
-      // ... while the connector flushes after finding the analyzer.
-      {"wireless", test::erlWireless, "", 20'000, "ident\r\n", "SendCommand(local)"}};
+      // While the status request waits for its late reply.
+      {"EndRemote", test::erlSerial, true, "\\e\r\nstat\r\nstat\r\n" + kLocal},
+      {"Abort", test::erlSerial, false,
+       "\\e\r\nstat\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=2\r\nident\r\nsn\r\n"},
+      // While the connector flushes after finding the analyzer: nothing more is sent.
+      {"EndRemote", test::erlWireless, true, "ident\r\n"},
+      {"Abort", test::erlWireless, false, kWireless}};
   for (const SRow& row : rows) {
-    SCOPED_TRACE(row.szWhat);
-    CRig rig(CSimScenario::Parse(row.szScenario), row.erl);
-    rig.At(row.lEndAtUs, [&] { rig.pVti->EndRemote(&rig.guide); });
-    EXPECT_EQ(Caught([&] { rig.pVti->InitRemote(row.erl == test::erlWireless ? -1 : 5); }).Number(),
-              errVTI_UserAbort);
+    SCOPED_TRACE(std::string(row.szWhat) + (row.erl == test::erlWireless ? " (wireless)" : ""));
+    CRig rig(CSimScenario::Parse("on stat 1 late 600"), row.erl);
+    rig.At(row.erl == test::erlWireless ? 20'000 : 500'000,
+           [&] { row.fEndRemote ? rig.pVti->EndRemote(&rig.guide) : rig.pVti->Abort(); });
+    auto err = Caught([&] { rig.pVti->InitRemote(row.erl == test::erlWireless ? -1 : 5); },
+                      !row.fEndRemote);
+    EXPECT_EQ(err.Number(), row.fEndRemote ? errVTI_UserAbort : 0);
     EXPECT_TRUE(rig.ctx.MessageBoxes().empty());
-    EXPECT_EQ(rig.pVti->State(), evsClosed);
-    EXPECT_FALSE(rig.pPorts->IsOpen(CRig::kPort));
+    EXPECT_EQ(rig.pVti->State(), row.fEndRemote ? evsClosed : evsIdle);
+    EXPECT_EQ(rig.pPorts->IsOpen(CRig::kPort), !row.fEndRemote && row.erl == test::erlSerial);
     EXPECT_EQ(rig.TakeSent(), row.sSent);
-    EXPECT_EQ(rig.pWifi->vCalls.back(), row.szLastCall);
+    EXPECT_EQ(rig.pVti->FlagAbort(), !row.fEndRemote);  // the host's abort is kept for it
   }
 }
 
