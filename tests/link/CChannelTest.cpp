@@ -198,6 +198,41 @@ TEST(CChannel, ABusyInstrumentsReplyPausesTenSecondsBeforeTheRetry) {
   }
 }
 
+TEST(CChannel, ABusyReplyToEveryAttemptPausesAfterEachAndEndsInACommunicationError) {
+  SChannelRig f;
+  f.Open();
+  for (int i = 0; i < 3; ++i) {
+    f.rig.Queue("!57\r\n");
+  }
+  int64_t lStartUs = f.rig.Now();
+  EXPECT_EQ(f.Outcome([&] { return f.channel.TransmitCmd("eres=25", "\r\n", false, 3); }),
+            "CChannel: communication error: !57");
+  EXPECT_EQ(f.rig.TakeSent(), "eres=25\r\neres=25\r\neres=25\r\n");
+  // Three ten-second pauses and the retries' 100 ms and 200 ms, and the exchanges.
+  EXPECT_GE(f.rig.Now() - lStartUs, 30'300'000);
+  EXPECT_LT(f.rig.Now() - lStartUs, 30'330'000);
+  EXPECT_TRUE(f.channel.TestAbortFlag());
+}
+
+// A host's text service that fails: the instrument error becomes a communication error.
+TEST(CChannel, AFailingTranslationOfAnInstrumentErrorIsACommunicationError) {
+  struct SFailing : CLanguageService {
+    std::string GetText(const std::string& sModule, const std::string& sText,
+                        const CVariantList& vParams) override {
+      if (sText.starts_with("21911")) {
+        throw CAutomationError(5, "LanguageService", "no text");
+      }
+      return CLanguageService::GetText(sModule, sText, vParams);
+    }
+  };
+  SChannelRig f;
+  f.Open();
+  f.rig.ctx.Scope().Set<ILanguageService>(std::make_shared<SFailing>());
+  EXPECT_EQ(f.Outcome([&] { return f.channel.ParseResult("!33\r\n", false); }),
+            "MError: The test could not be completed due to a communication error");
+  EXPECT_TRUE(f.channel.TestAbortFlag());
+}
+
 TEST(CChannel, TransmitCmdRetriesUnusableRepliesWithGrowingPauses) {
   struct SRow {
     const char* szTx;

@@ -118,6 +118,12 @@ TEST(PowerStop, APolarityChangeSwitchesTheOutletOffFirstAndStopsWhereTheOptionsS
         "stat2 [switch-off 3s] pol=off pol=r [wait ON 2s]"},
        {"warned before switching off", kWarned, "leak:NC leak:NCRM",
         "stat2 [switch-off 3s] pol=off pol=r [wait ON 2s]", -1, "", test::erlWireless},
+       // Tests without a polarity instruction (mains here, not ECG) forget the last polarity: the
+       // next one records its own and takes no stop for the change.
+       {"the last polarity forgotten", kWarned, "leak:NC mains:L1L2 leak:NCRM",
+        "stat2 pol=off pol=r [wait ON 2s]"},
+       {"the last polarity kept", kWarned, "leak:NC ecg:NC leak:NCRM",
+        "stat2 [switch-off 3s] pol=off pol=r [wait ON 2s]"},
        {"after switching off", kOff3, "leak:NC leak:NCRM",
         "stat2 pol=off [wait OFF 3s] pol=r [wait ON 2s]"},
        {"empty status: no stop before switching off", kWarned, "leak:NC leak:NCRM",
