@@ -79,21 +79,5 @@ TEST(CmdConnect, PrintsTheIdentityOrTheOperatorsTextAndExitsAccordingly) {
   }
 }
 
-// The built command with its own simulated analyzer on a pseudo-terminal, in real time.
-TEST(CmdConnectEndToEnd, ConnectsToTheSimulatedAnalyzerAndEndsRemoteOperation) {
-  test::CTempDir dir;
-  test::SRun run = test::RunBinary(
-      {"connect", "--simulate", "--operator", "auto", "--trace", dir.PathOf("trace")});
-  std::stringstream trace;
-  trace << std::ifstream(dir.PathOf("trace")).rdbuf();
-  EXPECT_EQ(run.iExit, 0);
-  EXPECT_EQ(run.sOut, "Model: KSV 940\nSerial: K9400123\nFirmware: 1.20\n");
-  EXPECT_EQ(run.sErr, "");
-  EXPECT_NE(trace.str().find("Send Data    ::remote\t\nRecieved Data ::*\r\n\t\n"),
-            std::string::npos)
-      << trace.str();
-  EXPECT_NE(trace.str().find("Send Data    ::local\t\n"), std::string::npos) << trace.str();
-}
-
 }  // namespace
 }  // namespace ksv940

@@ -68,20 +68,5 @@ TEST(CmdQuery, PrintsTheRecordWithControlCharactersEscapedOrSaysWhatIsWrong) {
   }
 }
 
-// The built command with its own simulated analyzer on a pseudo-terminal, in real time.
-TEST(CmdQueryEndToEnd, IdentifiesTheSimulatedAnalyzerInFull) {
-  test::CTempDir dir;
-  test::SRun run = test::RunBinary({"query", "--simulate", "--trace", dir.PathOf("trace")});
-  std::stringstream trace;
-  trace << std::ifstream(dir.PathOf("trace")).rdbuf();
-  EXPECT_EQ(run.iExit, 0);
-  EXPECT_EQ(run.sOut, "Model: KSV940\nSerial: K9400123\nFirmware: 1.20\nResult: 2\n");
-  EXPECT_TRUE(
-      std::regex_search(trace.str(), std::regex("^KSV940 is connected to ::COM[0-9]+\t\n")));
-  EXPECT_NE(trace.str().find("Send Data ::stat1\r\n\t\nRecieve Data ::0001\r\n\t\n"),
-            std::string::npos)
-      << trace.str();
-}
-
 }  // namespace
 }  // namespace ksv940

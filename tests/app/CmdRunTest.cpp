@@ -311,16 +311,18 @@ TEST(CmdRun, AMalformedPlanIsRefusedWithItsFileAndLineAndNothingIsSent) {
   }
 }
 
-TEST(CmdRun, ADryRunShowsEachStepAndSendsNothing) {
-  SPlanRun r = RunCommand({"run", "PLAN", "--dry-run", "--set", "measType=1"}, "");
-  EXPECT_EQ(r.run.iExit, 0);
-  EXPECT_EQ(r.sSent, "");
-  EXPECT_NE(r.run.sOut.find("\n2/3 Earth leakage, normal condition\n"
-                            "  test 8 etcEarthLeak, power configuration 3 epcNC, lead -1, AP "
-                            "\"all\", NAP \"\"\n   0  #stop=bpc\n   1  earthl\n   2  pol=n\n"
-                            "   3  #stop=apc\n   4  neut=c\n   5  mode=ac\n"),
-            std::string::npos)
-      << r.run.sOut;
+// The sample plan of the demo: every test code once, each answered by the simulated analyzer.
+TEST(CmdRun, TheSamplePlanRunsEveryTestOnTheSimulatedAnalyzer) {
+  SPlanRun r =
+      RunCommand({"run", "PLAN", "--port", "5", "--operator", "auto", "--report", "DIR/r.json"}, "",
+                 ReadFile(KSV940_SOURCE_DIR "/plans/sample.xml"));
+  EXPECT_EQ(r.run.iExit, 0) << r.run.sErr;
+  EXPECT_EQ(r.report["outcome"], "completed");
+  EXPECT_EQ(r.report["steps"].size(), 26u);
+  for (const json& step : r.report["steps"]) {
+    EXPECT_EQ(step["state"], "completed") << step["name"];
+    EXPECT_EQ(step["error"], nullptr) << step["name"];
+  }
 }
 
 TEST(CmdCalibrateAndHv, ConnectDoTheOneOperationAndEndRemoteOperation) {

@@ -9,65 +9,7 @@
 namespace ksv940 {
 namespace {
 
-constexpr const char* kDoTheDut =
-    " Perform any required operations on the DUT, then click Continue to keep on testing.";
-constexpr const char* kTitleBefore = "Power configuration on Equipment Output is about to change";
-
-std::string Change(const char* szChange) {
-  return std::string("The power on the KSV940's equipment output will now change from ") +
-         szChange + "." + kDoTheDut;
-}
-
 using FStopOnPCTest = test::CDialogTest;
-
-TEST_F(FStopOnPCTest, StopsSayWhatTheOutletDoesByTheChangeAndTheLastAnnouncedState) {
-  struct SRow {
-    const char* szUse;  // "before", "after", "no resistance"
-    bool fToOn;
-    bool fToOff;
-    bool fOutletBefore;
-    const char* szTitle;
-    std::string sBody;
-    bool fOutletAfter;
-  };
-  const std::string kOffToOn = Change("OFF to ON");
-  const SRow rows[] = {
-      {"before", true, true, true, kTitleBefore, Change("ON to OFF and then to ON again"), true},
-      {"before", true, true, false, kTitleBefore, kOffToOn, false},
-      {"before", true, false, true, kTitleBefore, kOffToOn, true},
-      {"before", true, false, false, kTitleBefore, kOffToOn, true},
-      {"before", false, true, true, kTitleBefore, Change("ON to OFF"), false},
-      {"before", false, true, false, kTitleBefore, Change("ON to OFF"), false},
-      {"before", false, false, true, kTitleBefore, "", true},
-      {"after", true, false, false, "Power is now ON.",
-       std::string("The power on the the KSV940's equipment output is now set to ON.") + kDoTheDut,
-       true},
-      {"after", false, false, true, "Power is now OFF.",
-       std::string("The power on the the KSV940's equipment output is now set to OFF.") + kDoTheDut,
-       false}};
-  for (const SRow& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.szUse << " to on " << row.fToOn << " to off "
-                                    << row.fToOff << " outlet " << row.fOutletBefore);
-    gfOutletOn = row.fOutletBefore;
-    FStopOnPC frm;
-    pView->Then(eoaContinue, 5'000);
-    if (std::string(row.szUse) == "before") {
-      frm.ShowStopBefore(row.fToOn, row.fToOff, nullptr);
-    } else {
-      frm.ShowStopAfter(row.fToOn, nullptr);
-    }
-    const SRecordedForm& shown = Last();
-    EXPECT_EQ(shown.sCaption, "Stop On Power Configuration");
-    EXPECT_EQ(shown.Text("lblTitle"), row.szTitle);
-    EXPECT_EQ(shown.Text("lblBody"), row.sBody);
-    EXPECT_EQ(shown.Text("cmdContinue"), "&Continue");
-    EXPECT_EQ(shown.Text("cmdStop"), "Stop &Test");
-    EXPECT_FALSE(shown.Shows("cmdSkip") || shown.Shows("lblTimer") || shown.fCountdown);
-    EXPECT_EQ(shown.lHiddenUs - shown.lShownUs, 5'000'000) << "waits for the operator";
-    EXPECT_EQ(gfOutletOn, row.fOutletAfter);
-    EXPECT_FALSE(frm.Cancel());
-  }
-}
 
 TEST_F(FStopOnPCTest, NoResistanceCountsDownOnceASecondAndContinuesByItselfAfter30Ticks) {
   ctx.RunFor(7'000'000);

@@ -432,26 +432,6 @@ TEST(CChannel, ClosedAndBusyChannelsRefuseWithoutChangingState) {
     }
     EXPECT_EQ(f.rig.TakeSent(), "");
   }
-  // Busy: a call that arrives while a receive waits.
-  SChannelRig f;
-  f.Open();
-  for (const auto& [szName, fnCall] : kCalls) {
-    SCOPED_TRACE(std::string(szName) + " while busy");
-    std::string sInner;
-    f.rig.At(f.rig.Now() + 200'000, [&] {
-      sInner = f.Outcome([&] {
-        fnCall(f.channel);
-        return "";
-      }) + " in state " +
-               std::to_string(f.channel.State());
-    });
-    f.rig.Queue("0004\r\n", 500);
-    EXPECT_EQ(f.channel.Transmit("stat", "\r\n"), "0004");
-    EXPECT_EQ(sInner,
-              "CChannel: The test instrument is busy and can not perform the requested operation. "
-              "in state 3");
-    EXPECT_EQ(f.channel.State(), evsIdle);
-  }
 }
 
 TEST(CChannel, AFailedOpenEndsClosedAndFreesThePortAndClosingClearsOnlyTheExchangeFlag) {

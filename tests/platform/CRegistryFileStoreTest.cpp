@@ -82,24 +82,5 @@ TEST(CRegistryFileStore, MalformedFileRaisesNamingFileAndLine) {
   }
 }
 
-TEST(CRegistryFileStore, PathComesFromTheEnvironmentAtEachRead) {
-  const char* szOld = std::getenv("KSV940_REGISTRY");
-  std::string sOld = szOld != nullptr ? szOld : "";
-  CRegistryFileStore store;
-  setenv("KSV940_REGISTRY", "", 1);
-  EXPECT_EQ(store.Path(), "/etc/orvex/registry.reg");
-  test::CTempDir dir;
-  std::string sPath = dir.Write("on-top.reg", kExport + "\"Test guide settings\"=dword:4\r\n");
-  setenv("KSV940_REGISTRY", sPath.c_str(), 1);
-  EXPECT_EQ(store.ReadDword(kKey, kValue), 4);
-  dir.Write("on-top.reg", kExport + "\"Test guide settings\"=dword:0\r\n");
-  EXPECT_EQ(store.ReadDword(kKey, kValue), 0) << "read anew";
-  if (szOld != nullptr) {
-    setenv("KSV940_REGISTRY", sOld.c_str(), 1);
-  } else {
-    unsetenv("KSV940_REGISTRY");
-  }
-}
-
 }  // namespace
 }  // namespace ksv940

@@ -115,26 +115,5 @@ TEST_F(PosixSerialControlTest, BytesTravelUnchangedAndOutputWaitsForTheFarEnd) {
   EXPECT_TRUE(pControl->PortOpen());
 }
 
-TEST_F(PosixSerialControlTest, ChannelRoundTripOverAPseudoTerminal) {
-  // The far end answers each command line; "ident" in two pieces 20 ms apart.
-  std::string sHeard;
-  CPosixPumpPlatform::Of(*pPump).WatchReadable(pty.FarEnd(), [&] {
-    sHeard += pty.ReadAvailable();
-    if (sHeard.ends_with("remote\r\n")) {
-      pty.Write("*\r\n");
-    } else if (sHeard.ends_with("ident\r\n")) {
-      pty.Write("KSV 940,");
-      pPump->AddTimer(pClock->NowUs() + 20'000, 0, [&] { pty.Write("1.17\r\nextra"); });
-    }
-  });
-  CChannel channel;
-  channel.OpenPort(1);
-  EXPECT_EQ(channel.TransmitCmd("remote", "\r\n", false, 3), "*\r\n");
-  EXPECT_EQ(channel.TransmitCmd("ident", "\r\n", false, 3), "KSV 940,1.17");
-  EXPECT_EQ(sHeard, "remote\r\nident\r\n");
-  channel.ClosePort();
-  EXPECT_EQ(OpenControl(1)->Status(), "Connected");
-}
-
 }  // namespace
 }  // namespace ksv940

@@ -125,18 +125,6 @@ TEST_F(CTerminalViewTest, KeysAnswerInRawModeAndTheCountdownLineIsRewritten) {
     EXPECT_FALSE(lModesShown & (ICANON | ECHO | ISIG)) << "raw while shown";
     EXPECT_EQ(LocalModes(), lModesBefore) << "restored after";
   }
-  // Keys typed before a dialog appeared are dropped.
-  termios raw{};
-  tcgetattr(pty.Anchor(), &raw);
-  raw.c_lflag &= ~static_cast<tcflag_t>(ICANON);
-  tcsetattr(pty.Anchor(), TCSANOW, &raw);
-  Type("s");
-  int64_t lStartUs = ctx.NowUs();
-  ctx.Pump().AddTimer(lStartUs + 5'000'000, 0, [&] { Type("c"); });
-  FStopOnPC frm;
-  frm.ShowStopBefore(false, true, nullptr);
-  EXPECT_FALSE(frm.Cancel()) << "the early S did not answer";
-  EXPECT_EQ(ctx.NowUs() - lStartUs, 5'000'000);
 }
 
 TEST_F(CTerminalViewTest, WithoutATerminalKeysStillAnswerAndTheEndOfInputStopsTheTest) {

@@ -19,26 +19,11 @@ TEST(MError, RaiseErrorChoosesAndTranslatesTheTextByNumber) {
     const char* szExpected;
   };
   const SRow rows[] = {
-      {errVTI_NotOpen, {3}, "Can not open port 3"},
-      {errVTI_Busy, {}, "The test instrument is busy and can not perform the requested operation."},
       {errVTI_AlreadyOpen, {}, "The channel is already open on port %%1."},
-      {errVTI_KsvError, {"Cannot null"}, "The KSV940 reported an error: Cannot null."},
       {errVTI_InvalidMuSeq,
        {8024, "#stop=bpc;ecg", "#wait"},
        "The micro sequence stored as 8024 is invalid. The test cannot be run.\\n\\nMicro sequence: "
        "#stop=bpc;ecg\\nInvalid/missing directive: #wait"},
-      {errVTI_InvalidTest,
-       {1, 1, -1},
-       "The selected test (TestNo = 1, Power Config = 1, Lead No = -1) is not a valid KSV940 test "
-       "and cannot be performed."},
-      {errVTI_NoReply, {7}, "Instrument is not responding, Please restart the instrument."},
-      {errVTI_InvalidReply,
-       {"!99"},
-       "The test could not be completed due to a communication error"},
-      {errVTI_WrongFWVer,
-       {"1.17"},
-       " This version of the Plug-In requires KSV940 FW v1.17 or newer. Please contact Marlo "
-       "Raderurezi for the latest version."},
       {errVTI_Error, {}, ""},
       {errVTI_UserAbort, {}, ""},
       {errVTI_InvalidPort, {}, ""},

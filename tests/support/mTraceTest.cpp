@@ -15,43 +15,6 @@
 namespace ksv940 {
 namespace {
 
-// A sink that keeps what it got and fails as told: its first nFailing sends raise.
-struct SSink : ITraceSink {
-  explicit SSink(int nFail) : nFailing(nFail) {}
-  bool IsOpen() const override { return true; }
-  void Send(const std::string& sLine) override {
-    if (nFailing-- > 0) {
-      throw CAutomationError(57, "test", "disk full");
-    }
-    vLines.push_back(sLine);
-  }
-  int nFailing;
-  std::vector<std::string> vLines;
-};
-
-TEST(mTrace, EachValueIsFollowedByATabAndAFailureIsTracedOnceWithoutRecursion) {
-  const std::pair<int, std::string> kRows[] = {
-      {0, "Connected\t5\t\\|-3\t1\\.5\t\t\\|\\|"},
-      {1,
-       "disk full\r\nin OrvexNTB3\\.mTrace\\.SendTraceMessage at line "
-       "[1-9][0-9]*\t\\|-3\t1\\.5\t\t\\|\\|"},
-      {2, "-3\t1\\.5\t\t\\|\\|"}  // the report of the failure failed too
-  };
-  for (const auto& [nFailing, sPattern] : kRows) {
-    auto pSink = std::make_shared<SSink>(nFailing);
-    CContextScope scope;
-    scope.Set<ITraceSink>(pSink);
-    Trace("Connected", 5);
-    Trace(int16_t{-3}, 1.5, "");
-    Trace();
-    std::string sAll;
-    for (const std::string& sLine : pSink->vLines) {
-      sAll += sLine + "|";
-    }
-    EXPECT_TRUE(std::regex_match(sAll, std::regex(sPattern))) << sAll;
-  }
-}
-
 // The default sink is chosen once per thread from KSV940_TRACE; each case runs on a thread of
 // its own.
 TEST(mTrace, EachThreadChoosesItsSinkFromTheEnvironmentOnce) {
