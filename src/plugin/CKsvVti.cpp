@@ -136,7 +136,7 @@ void CKsvVti::Connect(int16_t iPort) {
   }
 
   mMtiData = mReader.ReadIdentity();
-  CheckAbort();
+  CheckGivenUp();
   if (FirmwareVersionNumber(mMtiData->FirmwareVersion()) < kLowestFirmware) {
     RaiseError(errVTI_WrongFWVer, kSource, {}, {"1.17"});
   }
@@ -148,9 +148,9 @@ void CKsvVti::SerialHandshake(int16_t iPort) {
   channel.OpenPort(iPort);
   channel.TransmitCmd(kEscape, kCrLf, false, 3);
   channel.Wait(250);
-  CheckAbort();
+  CheckGivenUp();
   std::string sStatus = channel.TransmitCmd("stat", kCrLf, true, 3);
-  CheckAbort();
+  CheckGivenUp();
   if ((HexStatusValue(sStatus) & 0x4) == 0) {
     channel.Wait(10);
     std::string sReply = channel.TransmitCmd("remote", kCrLf, true, 3);
@@ -163,7 +163,7 @@ void CKsvVti::SerialHandshake(int16_t iPort) {
       RaiseError(errVTI_InvalidReply, kSource, {}, {sReply});
     }
   }
-  CheckAbort();
+  CheckGivenUp();
   std::string sPcaType;
   try {
     sPcaType = channel.TransmitCmd("PCA_TYPE?", kCrLf, true, 3);
@@ -187,11 +187,11 @@ void CKsvVti::SerialHandshake(int16_t iPort) {
     vFields.push_back(sPcaType.substr(nStart));
     mfPca2 = vFields.size() >= 3 && vFields[2] == "2";
   }
-  CheckAbort();
+  CheckGivenUp();
   channel.TransmitCmd("rptime=" + std::to_string(mTestOptions->PolaritySwitchingDelay()), kCrLf,
                       true, 3);
   channel.Wait(10);
-  CheckAbort();
+  CheckGivenUp();
 }
 
 void CKsvVti::WirelessHandshake() {
@@ -204,18 +204,18 @@ void CKsvVti::WirelessHandshake() {
     return;
   }
   wifi.FlushData(300);
-  CheckAbort();
+  CheckGivenUp();
   std::string sStatus = wifi.SendCommand("stat", 50);
-  CheckAbort();
+  CheckGivenUp();
   if ((HexStatusValue(sStatus) & 0x4) == 0) {
     wifi.SendCommand("remote", 30);
   }
-  CheckAbort();
+  CheckGivenUp();
   wifi.SendCommand("rptime=" + std::to_string(mTestOptions->PolaritySwitchingDelay()), 30);
-  CheckAbort();
+  CheckGivenUp();
 }
 
-void CKsvVti::CheckAbort() const {
+void CKsvVti::CheckGivenUp() const {
   // EndRemote during the connection attempt makes it give up after the exchange that was
   // waiting: EndRemote cannot wait for the attempt further down this thread's stack. A host's
   // Abort only ends the wait it interrupts; the attempt goes on with what the exchange answered.

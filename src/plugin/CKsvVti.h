@@ -84,7 +84,7 @@ class CKsvVti : public IAutomationObject {
   void Connect(int16_t iPort);
   void SerialHandshake(int16_t iPort);
   void WirelessHandshake();
-  void CheckAbort() const;
+  void CheckGivenUp() const;
   void CheckPreconditions() const;
   [[noreturn]] void FailInitRemote();
   [[noreturn]] void FailOperation();
