@@ -49,11 +49,15 @@ int RunConnect(const SConnectArgs& args, SCommandContext& ctx) {
   }
   CKsvVti& vti = pSession->Vti();
   size_t nBoxes = pSession->MessageBoxesShown();
+  // Ctrl-C during the connection gives it up as the host does, with EndRemote; the host's Abort
+  // would only end the wait it interrupts.
+  pSession->OnInterrupt([&] { vti.EndRemote(&pSession->TestGuide()); });
   try {
     vti.InitRemote(iPort);
   } catch (...) {
     return pSession->ExitFor(std::current_exception(), nBoxes, ctx);
   }
+  pSession->OnInterrupt({});
   if (vti.State() == evsClosed) {
     ctx.err << "ksv940 connect: the wireless connector found no instrument\n";
     return ecxNoInstrument;

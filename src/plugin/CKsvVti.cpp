@@ -105,10 +105,9 @@ void CKsvVti::InitRemote(int16_t iPort) {
     }
     mState = evsConnecting;
     mFlags.mfAbort = false;
-    mfAttemptRunning = true;
+    mfGivingUp = false;
     mPowerConfig.Current = epcOff;
     Connect(iPort);
-    mfAttemptRunning = false;
   } catch (...) {
     FailInitRemote();
   }
@@ -137,7 +136,7 @@ void CKsvVti::Connect(int16_t iPort) {
   }
 
   mMtiData = mReader.ReadIdentity();
-  CheckAbort();
+  CheckGivenUp();
   if (FirmwareVersionNumber(mMtiData->FirmwareVersion()) < kLowestFirmware) {
     RaiseError(errVTI_WrongFWVer, kSource, {}, {"1.17"});
   }
@@ -149,9 +148,9 @@ void CKsvVti::SerialHandshake(int16_t iPort) {
   channel.OpenPort(iPort);
   channel.TransmitCmd(kEscape, kCrLf, false, 3);
   channel.Wait(250);
-  CheckAbort();
+  CheckGivenUp();
   std::string sStatus = channel.TransmitCmd("stat", kCrLf, true, 3);
-  CheckAbort();
+  CheckGivenUp();
   if ((HexStatusValue(sStatus) & 0x4) == 0) {
     channel.Wait(10);
     std::string sReply = channel.TransmitCmd("remote", kCrLf, true, 3);
@@ -164,7 +163,7 @@ void CKsvVti::SerialHandshake(int16_t iPort) {
       RaiseError(errVTI_InvalidReply, kSource, {}, {sReply});
     }
   }
-  CheckAbort();
+  CheckGivenUp();
   std::string sPcaType;
   try {
     sPcaType = channel.TransmitCmd("PCA_TYPE?", kCrLf, true, 3);
@@ -188,11 +187,11 @@ void CKsvVti::SerialHandshake(int16_t iPort) {
     vFields.push_back(sPcaType.substr(nStart));
     mfPca2 = vFields.size() >= 3 && vFields[2] == "2";
   }
-  CheckAbort();
+  CheckGivenUp();
   channel.TransmitCmd("rptime=" + std::to_string(mTestOptions->PolaritySwitchingDelay()), kCrLf,
                       true, 3);
   channel.Wait(10);
-  CheckAbort();
+  CheckGivenUp();
 }
 
 void CKsvVti::WirelessHandshake() {
@@ -205,44 +204,45 @@ void CKsvVti::WirelessHandshake() {
     return;
   }
   wifi.FlushData(300);
-  CheckAbort();
+  CheckGivenUp();
   std::string sStatus = wifi.SendCommand("stat", 50);
-  CheckAbort();
+  CheckGivenUp();
   if ((HexStatusValue(sStatus) & 0x4) == 0) {
     wifi.SendCommand("remote", 30);
   }
-  CheckAbort();
+  CheckGivenUp();
   wifi.SendCommand("rptime=" + std::to_string(mTestOptions->PolaritySwitchingDelay()), 30);
-  CheckAbort();
+  CheckGivenUp();
 }
 
-void CKsvVti::CheckAbort() const {
-  // An abort, or EndRemote, during the connection attempt ends it: nothing below this
-  // connection could wait for the attempt to give up by itself.
-  if (mFlags.mfAbort) {
+void CKsvVti::CheckGivenUp() const {
+  // EndRemote during the connection attempt makes it give up after the exchange that was
+  // waiting: EndRemote cannot wait for the attempt further down this thread's stack. A host's
+  // Abort only ends the wait it interrupts; the attempt goes on with what the exchange answered.
+  if (mfGivingUp) {
     RaiseError(errVTI_UserAbort, kSource);
   }
 }
 
 void CKsvVti::FailInitRemote() {
   CAutomationError errFailure = CAutomationError::FromCurrentException();
-  if (mfAttemptRunning && mFlags.mfAbort && errFailure.Number() != errVTI_UserAbort) {
-    // Whatever the interrupted exchange ended in, the attempt ended because it was aborted.
+  if (mfGivingUp) {
+    // Whatever the interrupted exchange ended in, the attempt ended because the host gave it up.
     errFailure = CAutomationError(errVTI_UserAbort, kSource, {});
+    mfGivingUp = false;
   }
-  mfAttemptRunning = false;
+  // The analyzer is returned to local operation only while the serial channel is open, through
+  // TransmitCmd: after a failed exchange its latch sends nothing. Each step on its own: a failing
+  // one must not keep the port from being closed.
   CChannel& channel = mLink.Channel();
-  // The analyzer is returned to local operation on the link the attempt used. Each step on its
-  // own: a failing one must not keep the port from being closed.
-  if (mLink.Wireless()) {
-    IgnoringErrors([&] { mLink.Wifi().SendCommand("local"); });
-  } else if (channel.State() != evsClosed) {
-    // A failed exchange has set the channel's latch, which would keep "local" from being sent
-    // and leave the front panel locked.
-    channel.SetTestAbortFlag(false);
-    IgnoringErrors([&] { channel.Wait(50); });
-    IgnoringErrors([&] { channel.TransmitCmd("local", "", false, 3); });
-    IgnoringErrors([&] { channel.ClosePort(); });
+  if (channel.State() != evsClosed) {
+    if (mLink.Wireless()) {
+      IgnoringErrors([&] { mLink.Wifi().SendCommand("local"); });
+    } else {
+      IgnoringErrors([&] { channel.Wait(50); });
+      IgnoringErrors([&] { channel.TransmitCmd("local", "", false, 3); });
+      IgnoringErrors([&] { channel.ClosePort(); });
+    }
   }
   mState = evsClosed;
   ReportError(errFailure);
@@ -257,9 +257,10 @@ void CKsvVti::EndRemote(IWindow* frmTestGuide) {
   mfEndingRemote = true;
   if (mState == evsConnecting) {
     // The connection attempt is further down this thread's stack, waiting in its message loop:
-    // waiting for it here would never end. Abort it instead; it ends remote operation and closes
-    // the link itself as it unwinds.
+    // waiting for it here would never end. Abort it and have it give up instead; its failure path
+    // closes the link as it unwinds.
     mFlags.mfAbort = true;
+    mfGivingUp = true;
     mLink.Channel().Abort();
     mfEndingRemote = false;
     return;
@@ -355,9 +356,7 @@ bool CKsvVti::InHighVoltageMode() {
   try {
     CheckPreconditions();
     mState = evsBusy;
-    // The answer must come from the analyzer: a latch left by an earlier failure would make the
-    // channel send nothing and the empty status read as "no high voltage".
-    mLink.Channel().SetTestAbortFlag(false);
+    // A latch left by an earlier failure sends nothing: the empty status reads as 0.
     std::string sStatus;
     if (mLink.Wireless()) {
       mLink.Wifi().FlushData(50);
@@ -383,9 +382,7 @@ bool CKsvVti::Calibrate() {
     mFlags.mfAbort = false;
     mState = evsBusy;
     mTestResult = std::make_shared<CKsvTestResult>();
-    // Zeroing without its set-up would be wrong: a latch left by an earlier failure must not skip
-    // the set-up commands while "zero" (which clears it) goes out.
-    mLink.Channel().SetTestAbortFlag(false);
+    // A latch left by an earlier failure skips the set-up commands until "zero" clears it.
     CMicroSequence sequence;
     sequence.Initialize(etcProtEarth, epcOff, "-1", "", *mTestOptions);
     int32_t i = 0;

@@ -84,7 +84,7 @@ class CKsvVti : public IAutomationObject {
   void Connect(int16_t iPort);
   void SerialHandshake(int16_t iPort);
   void WirelessHandshake();
-  void CheckAbort() const;
+  void CheckGivenUp() const;
   void CheckPreconditions() const;
   [[noreturn]] void FailInitRemote();
   [[noreturn]] void FailOperation();
@@ -104,7 +104,7 @@ class CKsvVti : public IAutomationObject {
   int32_t mState = 0;
   bool mfPca2 = false;
   bool mfEndingRemote = false;
-  bool mfAttemptRunning = false;  // InitRemote is past its checks and trying to connect
+  bool mfGivingUp = false;  // EndRemote asked the connection attempt to give up
   CServerLock mServerLock;
 };
 

@@ -14,11 +14,8 @@
 #include "app/IWallClock.h"
 #include "app/MCommandLine.h"
 #include "model/GDeclares.h"
-#include "sim/CSimInstrument.h"
-#include "sim/CSimulatedLine.h"
-#include "sim/CSimulatedPorts.h"
+#include "testing/CRig.h"
 #include "testing/CTempDir.h"
-#include "testing/CTestContext.h"
 #include "testing/MRunCommand.h"
 
 namespace ksv940 {
@@ -77,29 +74,18 @@ SPlanRun RunCommand(std::vector<std::string> vArgs, const std::string& sScenario
   SPlanRun result;
   result.pDir = std::make_shared<test::CTempDir>();
   const test::CTempDir& dir = *result.pDir;
-  test::CTestContext ctx;
-  ctx.Scope().Set<IWallClock>(std::make_shared<CFixedWallClock>());
+  test::CRig rig(CSimScenario::Parse(sScenario));
+  rig.ctx.Scope().Set<IWallClock>(std::make_shared<CFixedWallClock>());
   if (lInterruptAtUs >= 0) {
-    ctx.Pump().AddTimer(lInterruptAtUs, 0, [] { raise(SIGINT); });
+    rig.At(lInterruptAtUs, [] { raise(SIGINT); });
   }
-  auto pLine = std::make_shared<CSimulatedLine>();
-  CSimInstrument sim(CSimScenario::Parse(sScenario));
-  sim.Attach(*pLine);
-  sim.SetMonitor([&](bool fFromHost, std::string_view s) {
-    if (!fFromHost) {
-      return;
-    }
-    for (char c : s) {
-      result.sSent += c == '\x1b' ? std::string("\\e") : std::string(1, c);
-    }
+  rig.sim.SetMonitor([&](bool fFromHost, std::string_view) {
     // Once, when the analyzer has received sWhen.
+    result.sSent += fFromHost ? rig.TakeSent() : "";
     if (fnOnCommand && result.sSent.ends_with("\n" + sWhen + "\r\n")) {
       fnOnCommand(dir);
     }
   });
-  auto pPorts = std::make_shared<CSimulatedPorts>();
-  pPorts->Connect(5, pLine);
-  ctx.Scope().Set<ISerialControlFactory>(pPorts);
   for (std::string& sArg : vArgs) {
     if (sArg == "PLAN") {
       sArg = dir.Write("plan.xml", sPlan);
@@ -108,154 +94,114 @@ SPlanRun RunCommand(std::vector<std::string> vArgs, const std::string& sScenario
     }
   }
   result.run = test::RunInProcess(vArgs);
-  sim.Detach();
+  result.sSent += rig.TakeSent();
   std::string sJson = ReadFile(dir.PathOf("r.json"));
   result.report = sJson.empty() ? json() : json::parse(sJson);
   return result;
 }
 
-std::vector<std::string> StatesOf(const json& report) {
-  std::vector<std::string> vStates;
+// The steps' states, blank-separated.
+std::string StatesOf(const json& report) {
+  std::string sStates;
   for (const json& step : report["steps"]) {
-    vStates.push_back(step["state"]);
+    sStates += (sStates.empty() ? "" : " ") + step["state"].get<std::string>();
   }
-  return vStates;
+  return sStates;
 }
 
 TEST(CmdRun, EachWayARunEndsShowsInTheTableTheExitCodeTheLineAndTheReport) {
-  const std::string sDone = "1/3  Zero the test leads              0.000 Ohm AC+DC     completed\n";
-  const std::string sLeakage = "2/3  Earth leakage, normal condition  ";
-  const std::string sEnclosure =
-      "3/3  Enclosure, NC                    12 uA AC+DC         completed\n";
-  const std::string sSerial = std::string(kConnect) + kZero;
+  const std::string kDone = "1/3  Zero the test leads              0.000 Ohm AC+DC     completed\n";
+  const std::string kLeakage = kDone + "2/3  Earth leakage, normal condition  ";
+  const std::string kEncl = "3/3  Enclosure, NC                    12 uA AC+DC         completed\n";
+  const std::string kComm = "The test could not be completed due to a communication error\n";
+  const std::string kSerial = std::string(kConnect) + kZero;
+  const std::string kToAp =
+      "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\nmode=acdc\r\nap=all\r\n";
   struct SRow {
-    const char* szWhat;
     const char* szScenario;
-    std::vector<std::string> vArgs;
+    std::string sArgs;  // after --operator, blank-separated
     int iExit;
     std::string sOut;
     std::string sSent;  // not checked when empty
-    std::vector<std::string> vStates;
+    std::string sStates;
     std::string sOutcome;
   };
   const std::vector<SRow> rows = {
-      {"completed",
-       "",
-       {"--operator", "auto"},
-       0,
-       sDone + sLeakage + "250 uA AC+DC        completed      pass\n" + sEnclosure,
-       sSerial + kEarthLeakage + kEnclosure + kEndRemote,
-       {"completed", "completed", "completed"},
+      {"", "auto", 0, kLeakage + "250 uA AC+DC        completed      pass\n" + kEncl,
+       kSerial + kEarthLeakage + kEnclosure + kEndRemote, "completed completed completed",
        "completed"},
-      {"a value above its limit",
-       "reading earthl 0.65mA",
-       {"--operator", "auto"},
-       5,
-       sDone + sLeakage + "650 uA AC+DC        completed      FAIL  above max 500 uA\n" +
-           sEnclosure,
-       "",
-       {"completed", "completed", "completed"},
-       "out of limits"},
-      {"an error reply mid-test stops the plan; nothing goes out after the failed exchange",
-       "on mdual every error 30",
-       {"--operator", "auto"},
-       1,
-       sDone + sLeakage +
-           "                    not performed  The test could not be completed due to a "
-           "communication error\n",
-       sSerial +
-           "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\nmode=acdc\r\nap=all\r\n"
-           "mdual=off\r\nmdual=off\r\nmdual=off\r\n",
-       {"completed", "not performed", "skipped"},
+      {"reading earthl 0.65mA", "auto", 5,
+       kLeakage + "650 uA AC+DC        completed      FAIL  above max 500 uA\n" + kEncl, "",
+       "completed completed completed", "out of limits"},
+      // An error reply mid-test stops the plan; nothing goes out after the failed exchange.
+      {"on mdual every error 30", "auto", 1,
+       kLeakage + "                    not performed  " + kComm,
+       kSerial + kToAp + "mdual=off\r\nmdual=off\r\nmdual=off\r\n",
+       "completed not performed skipped", "failed"},
+      {"on earthl every silent", "auto", 1,
+       kLeakage + "                    not performed  Instrument is not responding, Please "
+                  "restart the instrument.\n",
+       kSerial + "std=none\r\nearthl\r\nearthl\r\nearthl\r\n", "completed not performed skipped",
        "failed"},
-      {"a silent analyzer",
-       "on earthl every silent",
-       {"--operator", "auto"},
-       1,
-       sDone + sLeakage +
-           "                    not performed  Instrument is not responding, Please restart the "
-           "instrument.\n",
-       sSerial + "std=none\r\nearthl\r\nearthl\r\nearthl\r\n",
-       {"completed", "not performed", "skipped"},
-       "failed"},
-      {"--keep-going runs the next step after a failed one",
-       "on earthl every error 30",
-       {"--operator", "auto", "--keep-going"},
-       1,
-       sDone + sLeakage +
-           "                    not performed  The test could not be completed due to a "
-           "communication error\n" +
-           sEnclosure,
-       // The latch of the failed exchange skips the next test's standard command.
-       sSerial + "std=none\r\nearthl\r\nearthl\r\nearthl\r\n" +
-           "encl\r\nearth=c\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\nmode=acdc\r\nap=1\r\n"
-           "mdual=off\r\nmread\r\n\\e\r\n" +
+      // --keep-going runs the next step after a failed one, whose standard command the latch of
+      // the failed exchange skips.
+      {"on earthl every error 30", "auto --keep-going", 1,
+       kLeakage + "                    not performed  " + kComm + kEncl,
+       kSerial +
+           "std=none\r\nearthl\r\nearthl\r\nearthl\r\nencl\r\nearth=c\r\nstat2\r\npol=off\r\n"
+           "pol=n\r\nneut=c\r\nmode=acdc\r\nap=1\r\nmdual=off\r\nmread\r\n\\e\r\n" +
            kEndRemote,
-       {"completed", "not performed", "completed"},
-       "failed"},
-      {"Stop Test in a dialog starts no further step",
-       "",
-       {"--operator", "auto:stop", "--set", "StopAfterNewPC=true"},
-       3,
-       sDone + sLeakage + "                    not performed  stopped by the operator\n",
-       sSerial +
-           "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\nmode=acdc\r\nap=all\r\n" +
-           kEndRemote,
-       {"completed", "not performed", "skipped"},
-       "stopped"},
-  };
+       "completed not performed completed", "failed"},
+      // Stop Test in a dialog starts no further step.
+      {"", "auto:stop --set StopAfterNewPC=true", 3,
+       kLeakage + "                    not performed  stopped by the operator\n",
+       kSerial + kToAp + kEndRemote, "completed not performed skipped", "stopped"}};
   for (const SRow& row : rows) {
-    SCOPED_TRACE(row.szWhat);
-    std::vector<std::string> vArgs = {"run", "PLAN", "--port", "5", "--report", "DIR/r.json"};
-    vArgs.insert(vArgs.end(), row.vArgs.begin(), row.vArgs.end());
+    SCOPED_TRACE(row.sArgs + " " + row.szScenario);
+    std::vector<std::string> vArgs = {"run",      "PLAN",       "--port",    "5",
+                                      "--report", "DIR/r.json", "--operator"};
+    std::istringstream args(row.sArgs);
+    for (std::string sArg; args >> sArg;) {
+      vArgs.push_back(sArg);
+    }
     SPlanRun r = RunCommand(vArgs, row.szScenario);
     EXPECT_EQ(r.run.iExit, row.iExit) << r.run.sErr;
     EXPECT_EQ(r.run.sOut, row.sOut);
     if (!row.sSent.empty()) {
       EXPECT_EQ(r.sSent, row.sSent);
     }
-    EXPECT_EQ(StatesOf(r.report), row.vStates);
+    EXPECT_EQ(StatesOf(r.report), row.sStates);
     EXPECT_EQ(r.report["outcome"], row.sOutcome);
     EXPECT_NE(r.run.sErr.find("Outcome: " + row.sOutcome + "\n"), std::string::npos) << r.run.sErr;
   }
 }
 
 TEST(CmdRun, CtrlCGivesUpTheConnectionOrEndsTheRunningStepAndStartsNoOther) {
-  struct SRow {
-    const char* szWhat;
-    const char* szScenario;
-    int64_t lInterruptAtUs;
-    std::string sOut;
-    std::vector<std::string> vStates;
-  };
-  const std::vector<SRow> rows = {
-      {"while connecting", "on stat every silent", 500'000, "", {"skipped", "skipped", "skipped"}},
-      {"in the power-on delay of the second step",
-       "",
-       1'500'000,
-       "1/3  Zero the test leads              0.000 Ohm AC+DC     completed\n"
-       "2/3  Earth leakage, normal condition                      not performed  stopped by the "
-       "operator\n",
-       {"completed", "not performed", "skipped"}},
-  };
-  for (const SRow& row : rows) {
-    SCOPED_TRACE(row.szWhat);
+  // While connecting, and in the power-on delay of the second step.
+  for (int64_t lInterruptAtUs : {500'000, 1'500'000}) {
+    SCOPED_TRACE(lInterruptAtUs);
+    bool fConnecting = lInterruptAtUs == 500'000;
     SPlanRun r =
         RunCommand({"run", "PLAN", "--port", "5", "--operator", "auto", "--report", "DIR/r.json"},
-                   row.szScenario, kPlan, row.lInterruptAtUs);
+                   fConnecting ? "on stat every silent" : "", kPlan, lInterruptAtUs);
     EXPECT_EQ(r.run.iExit, ecxUserAbort);
-    EXPECT_EQ(r.run.sOut, row.sOut);
-    EXPECT_EQ(StatesOf(r.report), row.vStates);
     EXPECT_EQ(r.report["outcome"], "stopped");
-    if (row.sOut.empty()) {
+    if (fConnecting) {
+      EXPECT_EQ(r.run.sOut, "");
+      EXPECT_EQ(StatesOf(r.report), "skipped skipped skipped");
       EXPECT_EQ(r.report["error"]["number"], errVTI_UserAbort);
-    } else {
-      // The plug-in skips the rest of the test; the run ends remote operation as always.
-      EXPECT_EQ(r.sSent, std::string(kConnect) + kZero +
-                             "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\n"
-                             "mode=acdc\r\nap=all\r\n" +
-                             kEndRemote);
+      continue;
     }
+    EXPECT_EQ(r.run.sOut,
+              "1/3  Zero the test leads              0.000 Ohm AC+DC     completed\n"
+              "2/3  Earth leakage, normal condition                      not performed  stopped "
+              "by the operator\n");
+    EXPECT_EQ(StatesOf(r.report), "completed not performed skipped");
+    // The plug-in skips the rest of the test; the run ends remote operation as always.
+    EXPECT_EQ(r.sSent, std::string(kConnect) + kZero +
+                           "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\n"
+                           "mode=acdc\r\nap=all\r\n" +
+                           kEndRemote);
   }
 }
 
@@ -270,7 +216,7 @@ TEST(CmdRun, ReportsAreRewrittenAfterEachStepAndHoldTheRecord) {
       [&](const test::CTempDir& dir) { midRun = json::parse(ReadFile(dir.PathOf("r.json"))); },
       "encl");
   // When the third step begins, the report holds the first two.
-  EXPECT_EQ(StatesOf(midRun), (std::vector<std::string>{"completed", "completed", "skipped"}));
+  EXPECT_EQ(StatesOf(midRun), "completed completed skipped");
   EXPECT_EQ(midRun["outcome"], "incomplete");
   EXPECT_EQ(midRun["finished"], nullptr);
   EXPECT_EQ(midRun["steps"][2]["started"], nullptr);
@@ -327,14 +273,6 @@ TEST(CmdRun, AMalformedPlanIsRefusedWithItsFileAndLineAndNothingIsSent) {
   };
   const std::vector<SRow> rows = {
       {"  <Calibrate>", {}, "3: not well-formed XML: Start-end tags mismatch"},
-      {"  <Zero/>",
-       {},
-       "2: unknown element <Zero>; a plan holds <Options>, <Calibrate>, <KSV940Test> and "
-       "<HighVoltageCheck>"},
-      {"  <KSV940Test ID=\"8\" PC=\"3\" Max=\"1\"/>",
-       {},
-       "2: <KSV940Test> has no attribute \"Max\"; it takes ID, PC, AP, NAP, LeadNo, name, min, "
-       "max"},
       {"  <KSV940Test ID=\"eight\" PC=\"3\"/>",
        {},
        "2: <KSV940Test ID=\"eight\" PC=\"3\">: Type mismatch"},
@@ -346,14 +284,6 @@ TEST(CmdRun, AMalformedPlanIsRefusedWithItsFileAndLineAndNothingIsSent) {
        {},
        "2: <Options>: measType takes the integer value of an enumeration member (32-bit), not "
        "\"ac\""},
-      {"  <Options PowerScreen=\"1\"/>\n  <Calibrate/>",
-       {},
-       "2: <Options>: the test options have no property \"PowerScreen\"; they have "
-       "StopBeforeNewPC, "
-       "StopAfterNewPC, DelayTimePowerOn, DelayTimePowerOff, TestStandard, PECurrent, ResWires, "
-       "TestVoltage, measType, AppliedParts, MapLevel, MapLimit, WaveformType, ECGDuration, "
-       "TotalLeakage, Duration, PolaritySwitchingDelay, MAPVoltage, MAPPolarity, MAPCurrent, "
-       "PowerOFFScreen"},
       {"\n  <KSV940Test ID=\"8\" PC=\"3\" max=\"0,5\"/>",
        {},
        "3: <KSV940Test ID=\"8\" PC=\"3\">: max \"0,5\" is not a number (digits with \".\" for "
@@ -367,9 +297,7 @@ TEST(CmdRun, AMalformedPlanIsRefusedWithItsFileAndLineAndNothingIsSent) {
        "2: ECG simulation, normal condition: The micro sequence stored as 8024 is invalid. The "
        "test cannot be run.\\n\\nMicro sequence: "
        "#stop=bpc;ecg;#stop=ecg;CPL30;#wait=%T;quit;exit;#done\\nInvalid/missing directive: "},
-      {"  text\n  <Calibrate/>", {}, "2: text outside the plan's elements: \"text\""},
-      {"  <Options measType=\"1\"/>", {}, "1: the plan has no steps"},
-  };
+      {"  <Options measType=\"1\"/>", {}, "1: the plan has no steps"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.sPlan);
     std::vector<std::string> vArgs = {"run", "PLAN", "--port", "5", "--report", "DIR/r.json"};
@@ -383,16 +311,18 @@ TEST(CmdRun, AMalformedPlanIsRefusedWithItsFileAndLineAndNothingIsSent) {
   }
 }
 
-TEST(CmdRun, ADryRunShowsEachStepAndSendsNothing) {
-  SPlanRun r = RunCommand({"run", "PLAN", "--dry-run", "--set", "measType=1"}, "");
-  EXPECT_EQ(r.run.iExit, 0);
-  EXPECT_EQ(r.sSent, "");
-  EXPECT_NE(r.run.sOut.find("\n2/3 Earth leakage, normal condition\n"
-                            "  test 8 etcEarthLeak, power configuration 3 epcNC, lead -1, AP "
-                            "\"all\", NAP \"\"\n   0  #stop=bpc\n   1  earthl\n   2  pol=n\n"
-                            "   3  #stop=apc\n   4  neut=c\n   5  mode=ac\n"),
-            std::string::npos)
-      << r.run.sOut;
+// The sample plan of the demo: every test code once, each answered by the simulated analyzer.
+TEST(CmdRun, TheSamplePlanRunsEveryTestOnTheSimulatedAnalyzer) {
+  SPlanRun r =
+      RunCommand({"run", "PLAN", "--port", "5", "--operator", "auto", "--report", "DIR/r.json"}, "",
+                 ReadFile(KSV940_SOURCE_DIR "/plans/sample.xml"));
+  EXPECT_EQ(r.run.iExit, 0) << r.run.sErr;
+  EXPECT_EQ(r.report["outcome"], "completed");
+  EXPECT_EQ(r.report["steps"].size(), 26u);
+  for (const json& step : r.report["steps"]) {
+    EXPECT_EQ(step["state"], "completed") << step["name"];
+    EXPECT_EQ(step["error"], nullptr) << step["name"];
+  }
 }
 
 TEST(CmdCalibrateAndHv, ConnectDoTheOneOperationAndEndRemoteOperation) {
@@ -412,8 +342,7 @@ TEST(CmdCalibrateAndHv, ConnectDoTheOneOperationAndEndRemoteOperation) {
       {"hv", "high-voltage on", 1, "",
        "Orvex KSV940 Plug-In Response: The test instrument is busy and can not perform the "
        "requested operation.\n",
-       std::string(kConnect) + "\\e\r\nstat2\r\n\\e\r\nstat1\r\nstat3\r\nlocal\r\n"},
-  };
+       std::string(kConnect) + "\\e\r\nstat2\r\n\\e\r\nstat1\r\nstat3\r\nlocal\r\n"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.sCommand + " " + row.szScenario);
     SPlanRun r = RunCommand({row.sCommand, "--port", "5", "--operator", "auto"}, row.szScenario);
@@ -454,7 +383,9 @@ TEST(CmdRunEndToEnd, AReportSurvivesTheRunBeingKilledBetweenSteps) {
   bool fFirstDone = false;
   for (int i = 0; i < 1000 && !fFirstDone; ++i) {
     std::string sJson = ReadFile(sReport);
-    fFirstDone = !sJson.empty() && json::parse(sJson)["steps"][0]["state"] == "completed";
+    // The step's line goes out after the report that holds it.
+    fFirstDone = !sJson.empty() && json::parse(sJson)["steps"][0]["state"] == "completed" &&
+                 !ReadFile(sOut).empty();
     if (!fFirstDone) {
       usleep(10'000);
     }
@@ -465,7 +396,7 @@ TEST(CmdRunEndToEnd, AReportSurvivesTheRunBeingKilledBetweenSteps) {
   ASSERT_TRUE(fFirstDone);
   EXPECT_TRUE(WIFSIGNALED(iStatus));
   json report = json::parse(ReadFile(sReport));
-  EXPECT_EQ(StatesOf(report), (std::vector<std::string>{"completed", "skipped", "skipped"}));
+  EXPECT_EQ(StatesOf(report), "completed skipped skipped");
   EXPECT_EQ(report["outcome"], "incomplete");
   EXPECT_EQ(report["finished"], nullptr);
   EXPECT_EQ(report["analyzer"]["model"], "KSV 940");

@@ -28,8 +28,7 @@ TEST(MValueText, AValueReadsAsTheHostsDisplayPatternShowsIt) {
       {1.5F, "0.0#", "1.5"},            // an optional decimal that is zero is left out
       {1.567F, "0.0#", "1.57"},
       {0.3F, "", "0.3"},
-      {1e6F, "", "1000000"},
-  };
+      {1e6F, "", "1000000"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(std::string(row.szPattern) + " " + std::to_string(row.fValue));
     EXPECT_EQ(FormatValue(row.fValue, row.szPattern), row.szText);

@@ -3,191 +3,17 @@
 #include <filesystem>
 
 #include "dialogs/CDialogTest.h"
+#include "dialogs/FWaitOnPC.h"
 #include "platform/core/CAutomationError.h"
 
 namespace ksv940 {
 namespace {
 
-constexpr const char* kTitleBefore = "Power configuration on Equipment Output is about to change";
-constexpr const char* kOnToOff =
-    "The power on the KSV940's equipment output will now change from ON to OFF. Perform any "
-    "required operations on the DUT, then click Continue to keep on testing.";
-constexpr const char* kOffToOn =
-    "The power on the KSV940's equipment output will now change from OFF to ON. Perform any "
-    "required operations on the DUT, then click Continue to keep on testing.";
-constexpr const char* kOnToOffToOn =
-    "The power on the KSV940's equipment output will now change from ON to OFF and then to ON "
-    "again. Perform any required operations on the DUT, then click Continue to keep on testing.";
-
 using FStopOnPCTest = test::CDialogTest;
-
-// What every use of the dialog shows alike: caption, buttons without Skip, no countdown.
-void ExpectStopLayout(const SRecordedForm& shown) {
-  EXPECT_EQ(shown.sForm, "FStopOnPC");
-  EXPECT_EQ(shown.sCaption, "Stop On Power Configuration");
-  EXPECT_EQ(shown.Text("cmdContinue"), "&Continue");
-  EXPECT_EQ(shown.Text("cmdStop"), "Stop &Test");
-  EXPECT_FALSE(shown.Shows("cmdSkip"));
-  EXPECT_FALSE(shown.Shows("lblTimer"));
-  EXPECT_FALSE(shown.fCountdown);
-  EXPECT_EQ(shown.vPictures, std::vector<std::string>{"imgIcon"});
-}
-
-TEST_F(FStopOnPCTest, StopBeforeChoosesTheBodyByFlagsAndTheLastAnnouncedOutletState) {
-  struct Row {
-    bool fToOn;
-    bool fToOff;
-    bool fOutletBefore;
-    const char* sBody;
-    bool fOutletAfter;
-  };
-  const Row rows[] = {
-      {true, true, true, kOnToOffToOn, true}, {true, true, false, kOffToOn, false},
-      {true, false, true, kOffToOn, true},    {true, false, false, kOffToOn, true},
-      {false, true, true, kOnToOff, false},   {false, true, false, kOnToOff, false},
-      {false, false, true, "", true},         {false, false, false, "", false},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << "fToOn " << row.fToOn << " fToOff " << row.fToOff
-                                    << " outlet " << row.fOutletBefore);
-    gfOutletOn = row.fOutletBefore;
-    FStopOnPC frm;
-    pView->Then(eoaContinue, 5'000);
-    frm.ShowStopBefore(row.fToOn, row.fToOff, nullptr);
-    const SRecordedForm& shown = Last();
-    ExpectStopLayout(shown);
-    EXPECT_EQ(shown.Text("lblTitle"), kTitleBefore);
-    EXPECT_EQ(shown.Text("lblBody"), row.sBody);
-    EXPECT_EQ(gfOutletOn, row.fOutletAfter);
-    EXPECT_EQ(shown.lHiddenUs - shown.lShownUs, 5'000'000) << "waits for the operator";
-    EXPECT_FALSE(frm.Cancel());
-    EXPECT_FALSE(frm.SkipScreen());
-  }
-}
-
-TEST_F(FStopOnPCTest, StopAfterAnnouncesTheNewStateAndRecordsIt) {
-  struct Row {
-    bool fToOn;
-    bool fOutletBefore;
-    const char* sTitle;
-    const char* sBody;
-  };
-  const Row rows[] = {
-      {true, false, "Power is now ON.",
-       "The power on the the KSV940's equipment output is now set to ON. Perform any required "
-       "operations on the DUT, then click Continue to keep on testing."},
-      {false, true, "Power is now OFF.",
-       "The power on the the KSV940's equipment output is now set to OFF. Perform any required "
-       "operations on the DUT, then click Continue to keep on testing."},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.sTitle);
-    gfOutletOn = row.fOutletBefore;
-    FStopOnPC frm;
-    pView->Then(eoaContinue);
-    frm.ShowStopAfter(row.fToOn, nullptr);
-    ExpectStopLayout(Last());
-    EXPECT_EQ(Last().Text("lblTitle"), row.sTitle);
-    EXPECT_EQ(Last().Text("lblBody"), row.sBody);
-    EXPECT_EQ(gfOutletOn, row.fToOn);
-  }
-}
-
-TEST_F(FStopOnPCTest, OutletFlagCarriesFromOneDialogToTheNext) {
-  struct Step {
-    const char* sUse;  // "after on", "after off", "before on", "before off", "before both"
-    const char* sBody;
-  };
-  const std::vector<std::vector<Step>> sequences = {
-      {{"before both", kOffToOn}},
-      {{"after on", nullptr}, {"before both", kOnToOffToOn}},
-      {{"after on", nullptr}, {"after off", nullptr}, {"before both", kOffToOn}},
-      {{"before on", kOffToOn}, {"before both", kOnToOffToOn}},
-      {{"before on", kOffToOn}, {"before off", kOnToOff}, {"before both", kOffToOn}},
-  };
-  for (const auto& sequence : sequences) {
-    gfOutletOn = false;
-    std::string sTrace;
-    for (const Step& step : sequence) {
-      sTrace += std::string(step.sUse) + "; ";
-      SCOPED_TRACE(sTrace);
-      FStopOnPC frm;
-      pView->Then(eoaContinue);
-      std::string sUse = step.sUse;
-      if (sUse == "after on" || sUse == "after off") {
-        frm.ShowStopAfter(sUse == "after on", nullptr);
-      } else {
-        frm.ShowStopBefore(sUse != "before off", sUse != "before on", nullptr);
-      }
-      if (step.sBody != nullptr) {
-        EXPECT_EQ(Last().Text("lblBody"), step.sBody);
-      }
-    }
-  }
-}
-
-TEST_F(FStopOnPCTest, EachButtonSetsCancelAndSkipScreen) {
-  struct Row {
-    const char* sUse;
-    EOperatorAnswer eoa;
-    int64_t lAfterMs;
-    bool fCancel;
-    bool fSkipScreen;
-    int64_t lHiddenAfterUs;
-  };
-  const Row rows[] = {
-      {"before", eoaContinue, 0, false, false, 0},
-      {"before", eoaStop, 3'600'000, true, false, 3'600'000'000},
-      {"after", eoaStop, 1, true, false, 1'000},
-      {"after", eoaContinue, 10, false, false, 10'000},
-      {"no resistance", eoaContinue, 5'000, false, false, 5'000'000},
-      {"no resistance", eoaStop, 29'999, true, false, 29'999'000},
-      {"no resistance", eoaSkip, 1'500, false, true, 1'500'000},
-      {"no resistance", eoaNone, 0, false, false, 30'000'000},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(std::string(row.sUse) + " " + OperatorAnswerName(row.eoa));
-    FStopOnPC frm;
-    pView->Then(row.eoa, row.lAfterMs);
-    std::string sUse = row.sUse;
-    if (sUse == "before") {
-      frm.ShowStopBefore(true, false, nullptr);
-    } else if (sUse == "after") {
-      frm.ShowStopAfter(false, nullptr);
-    } else {
-      frm.Control("cmdSkip").SetVisible(true);
-      frm.ShowNoResistance(nullptr);
-    }
-    EXPECT_EQ(frm.Cancel(), row.fCancel);
-    EXPECT_EQ(frm.SkipScreen(), row.fSkipScreen);
-    EXPECT_EQ(Last().lHiddenUs - Last().lShownUs, row.lHiddenAfterUs);
-    EXPECT_EQ(Last().eoaAnswer, row.eoa);
-    // The countdown ended with the answer: a late tick cannot turn Stop Test into Continue.
-    ctx.RunFor(60'000'000);
-    EXPECT_EQ(frm.Cancel(), row.fCancel);
-    EXPECT_FALSE(frm.Visible());
-  }
-}
-
-TEST_F(FStopOnPCTest, SkipIsOfferedOnlyWhereTheCallerShowsIt) {
-  for (const char* sUse : {"before", "after", "no resistance"}) {
-    SCOPED_TRACE(sUse);
-    FStopOnPC frm;
-    pView->Then(eoaSkip, 1'000);
-    std::string s = sUse;
-    EXPECT_THROW(s == "before"  ? frm.ShowStopBefore(false, true, nullptr)
-                 : s == "after" ? frm.ShowStopAfter(true, nullptr)
-                                : frm.ShowNoResistance(nullptr),
-                 std::logic_error);
-    EXPECT_FALSE(Last().Shows("cmdSkip"));
-    EXPECT_FALSE(frm.SkipScreen());
-  }
-}
 
 TEST_F(FStopOnPCTest, NoResistanceCountsDownOnceASecondAndContinuesByItselfAfter30Ticks) {
   ctx.RunFor(7'000'000);
   FStopOnPC frm;
-  EXPECT_EQ(frm.SecondsLeft(), 0);
   pView->ThenLetItRun();
   frm.ShowNoResistance(nullptr);
   const SRecordedForm& shown = Last();
@@ -197,44 +23,94 @@ TEST_F(FStopOnPCTest, NoResistanceCountsDownOnceASecondAndContinuesByItselfAfter
             "Check that the test leads are properly connected and click Continue to repeat the "
             "test.");
   EXPECT_EQ(shown.Text("lblTimer"), "The test will automatically continue in 30 seconds.");
-  EXPECT_EQ(shown.vPictures, std::vector<std::string>{"imgX"});
   EXPECT_FALSE(shown.Shows("cmdSkip"));
-  EXPECT_TRUE(shown.fCountdown);
-  ASSERT_EQ(shown.vChanges.size(), 29U);
+  ASSERT_EQ(shown.vCountdown.size(), 29U);
   for (size_t i = 0; i < 29; ++i) {
-    const STextChange& change = shown.vChanges[i];
-    EXPECT_EQ(change.sControl, "lblTimer");
-    EXPECT_EQ(change.sText,
+    EXPECT_EQ(shown.vCountdown[i].second,
               "The test will automatically continue in " + std::to_string(29 - i) + " seconds.");
-    EXPECT_EQ(change.lAtUs, shown.lShownUs + static_cast<int64_t>(i + 1) * 1'000'000);
+    EXPECT_EQ(shown.vCountdown[i].first, shown.lShownUs + static_cast<int64_t>(i + 1) * 1'000'000);
   }
   EXPECT_EQ(shown.lShownUs, 7'000'000);
   EXPECT_EQ(shown.lHiddenUs, 37'000'000);
-  EXPECT_EQ(shown.eoaAnswer, eoaNone);
-  EXPECT_EQ(frm.SecondsLeft(), 0);
-  EXPECT_FALSE(frm.Cancel());
-  EXPECT_FALSE(frm.SkipScreen());
+  EXPECT_FALSE(frm.Cancel() || frm.SkipScreen());
 }
 
-TEST_F(FStopOnPCTest, TopmostFollowsTheHostSetting) {
-  for (const test::STopmostRow& row : test::TopmostRows()) {
-    SCOPED_TRACE(row.sCase);
-    if (row.fFile) {
-      SetSetting(row.sValueLine, row.fKey);
+TEST_F(FStopOnPCTest, EachButtonEndsTheDialogAtOnceAndSkipIsOfferedOnlyWhereTheCallerShowsIt) {
+  struct SRow {
+    const char* szUse;
+    EOperatorAnswer eoa;
+    int64_t lAfterMs;
+    bool fCancel;
+    bool fSkipScreen;
+  };
+  const SRow rows[] = {{"before", eoaStop, 3'600'000, true, false},
+                       {"after", eoaStop, 1, true, false},
+                       {"after", eoaContinue, 10, false, false},
+                       {"no resistance", eoaStop, 29'999, true, false},
+                       {"no resistance", eoaSkip, 1'500, false, true},
+                       {"wait", eoaStop, 9'999, true, false},
+                       {"wait", eoaContinue, 4'500, false, false}};
+  for (const SRow& row : rows) {
+    SCOPED_TRACE(std::string(row.szUse) + " " + OperatorAnswerName(row.eoa));
+    std::string sUse = row.szUse;
+    FStopOnPC frm;
+    FWaitOnPC frmWait;
+    pView->Then(row.eoa, row.lAfterMs);
+    if (sUse == "before") {
+      frm.ShowStopBefore(true, false, nullptr);
+    } else if (sUse == "after") {
+      frm.ShowStopAfter(false, nullptr);
+    } else if (sUse == "wait") {
+      frmWait.WaitOnPC("21017::ON", 10, nullptr);
+    } else {
+      frm.Control("cmdSkip").SetVisible(true);
+      frm.ShowNoResistance(nullptr);
+    }
+    EXPECT_EQ(frm.Cancel() || frmWait.Cancel(), row.fCancel);
+    EXPECT_EQ(frm.SkipScreen(), row.fSkipScreen);
+    EXPECT_EQ(Last().lHiddenUs - Last().lShownUs, row.lAfterMs * 1000);
+    // The countdown ended with the answer: a late tick cannot turn Stop Test into Continue.
+    ctx.RunFor(60'000'000);
+    EXPECT_EQ(frm.Cancel() || frmWait.Cancel(), row.fCancel);
+  }
+  for (const char* szUse : {"before", "after", "no resistance", "wait"}) {
+    SCOPED_TRACE(std::string("Skip in ") + szUse);
+    FStopOnPC frm;
+    FWaitOnPC frmWait;
+    pView->Then(eoaSkip, 1'000);
+    std::string s = szUse;
+    EXPECT_THROW(s == "before"  ? frm.ShowStopBefore(false, true, nullptr)
+                 : s == "after" ? frm.ShowStopAfter(true, nullptr)
+                 : s == "wait"  ? frmWait.WaitOnPC("21017::ON", 10, nullptr)
+                                : frm.ShowNoResistance(nullptr),
+                 std::logic_error);
+    EXPECT_FALSE(Last().Shows("cmdSkip"));
+  }
+}
+
+TEST_F(FStopOnPCTest, EveryDialogGoesOnTopByTheHostSetting) {
+  const std::pair<const char*, bool> kRows[] = {
+      {"dword:00000004", true},  {"dword:00000009", true},  {"dword:00001000", true},
+      {"dword:00000000", false}, {"dword:00000005", false}, {"dword:00000008", false},
+      {"dword:ffffffff", false}, {"\"4\"", false},          {"dword:4x", false},  // malformed
+      {nullptr, false}  // no settings file
+  };
+  for (auto [szValue, fTopmost] : kRows) {
+    SCOPED_TRACE(szValue != nullptr ? szValue : "no file");
+    if (szValue != nullptr) {
+      SetSetting(std::string("\"Test guide settings\"=") + szValue);
     } else {
       std::filesystem::remove(dir.PathOf("registry.reg"));
     }
-    for (int iUse = 0; iUse < 3; ++iUse) {
-      FStopOnPC frm;
+    for (int iUse = 0; iUse < 4; ++iUse) {
       pView->Then(eoaContinue);
-      if (iUse == 0) {
-        frm.ShowStopBefore(true, true, nullptr);
-      } else if (iUse == 1) {
-        frm.ShowStopAfter(true, nullptr);
-      } else {
-        frm.ShowNoResistance(nullptr);
-      }
-      EXPECT_EQ(Last().fTopmost, row.fTopmost) << "use " << iUse;
+      FStopOnPC frm;
+      FWaitOnPC frmWait;
+      iUse == 0   ? frm.ShowStopBefore(true, true, nullptr)
+      : iUse == 1 ? frm.ShowStopAfter(true, nullptr)
+      : iUse == 2 ? frm.ShowNoResistance(nullptr)
+                  : frmWait.WaitOnPC("21018::OFF", 3, nullptr, true);
+      EXPECT_EQ(Last().fTopmost, fTopmost) << "use " << iUse;
     }
   }
 }
@@ -255,25 +131,19 @@ TEST_F(FStopOnPCTest, TranslationReachesEveryCaptionAndTheOutletComparison) {
             "nötigen Arbeiten am Prüfling aus und klicken Sie dann auf Weiter.");
   EXPECT_EQ(Last().Text("cmdContinue"), "&Weiter");
   EXPECT_EQ(Last().Text("cmdStop"), "Test &stoppen");
-
   FStopOnPC frmAfter;
   pView->Then(eoaContinue);
   frmAfter.ShowStopAfter(true, &owner);
   EXPECT_EQ(Last().Text("lblTitle"), "Der Strom ist jetzt EIN.");
   EXPECT_TRUE(gfOutletOn) << "the translated state is compared with the translated ON";
-
   FStopOnPC frmNoResistance;
   frmNoResistance.Control("cmdSkip").SetVisible(true);
-  pView->Then(eoaSkip, 2'000);
+  pView->Then(eoaSkip, 1'000);
   frmNoResistance.ShowNoResistance(&owner);
   EXPECT_EQ(Last().sCaption, "Keine Widerstandsmessung");
-  EXPECT_EQ(Last().Text("lblTitle"), "Der KSV940 konnte keinen Widerstand messen");
   EXPECT_EQ(Last().Text("cmdSkip"), "Ü&berspringen");
-  EXPECT_EQ(Last().Text("lblTimer"), "Der Test wird in 30 Sekunden automatisch fortgesetzt.");
-  EXPECT_EQ(Last().ChangesOf("lblTimer"),
-            (std::vector<std::string>{"Der Test wird in 29 Sekunden automatisch fortgesetzt.",
-                                      "Der Test wird in 28 Sekunden automatisch fortgesetzt."}));
-  EXPECT_TRUE(frmNoResistance.SkipScreen());
+  EXPECT_EQ(Last().vCountdown.at(0).second,
+            "Der Test wird in 29 Sekunden automatisch fortgesetzt.");
 }
 
 // A text service that fails for one text number, as a host's may.
@@ -282,7 +152,7 @@ class CFailingLanguage : public CLanguageService {
   explicit CFailingLanguage(std::string sFailing) : msFailing(std::move(sFailing)) {}
   std::string GetText(const std::string& sModule, const std::string& sText,
                       const CVariantList& vParams) override {
-    if (sText.rfind(msFailing, 0) == 0) {
+    if (sText.starts_with(msFailing)) {
       throw CAutomationError(5, "LanguageService", "no text " + msFailing);
     }
     return CLanguageService::GetText(sModule, sText, vParams);
@@ -292,35 +162,26 @@ class CFailingLanguage : public CLanguageService {
   std::string msFailing;
 };
 
-TEST_F(FStopOnPCTest, FailingTranslationReachesTheCallerOfAnOperationButNotOfAHandler) {
-  struct Row {
-    const char* sFailing;
-    bool fRaised;
-    const char* sCaption;
-    const char* sTimer;
+TEST_F(FStopOnPCTest, AFailingTranslationReachesTheCallerOfAnOperationButNotOfAHandler) {
+  const std::pair<const char*, const char*> kRows[] = {
+      {"21020", nullptr},  // the title, set by the operation: nothing is shown
+      {"21010", "The test will automatically continue in 30 seconds."},  // the caption
+      {"20030", ""}                                                      // the countdown
   };
-  const Row rows[] = {
-      {"21020", true, "", ""},
-      {"21010", false, "No Resistance Measurement",
-       "The test will automatically continue in 30 seconds."},
-      {"20030", false, "No Resistance Measurement", ""},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.sFailing);
+  for (auto [szFailing, szTimer] : kRows) {
+    SCOPED_TRACE(szFailing);
     CContextScope scope;
-    scope.Set<ILanguageService>(std::make_shared<CFailingLanguage>(row.sFailing));
+    scope.Set<ILanguageService>(std::make_shared<CFailingLanguage>(szFailing));
     size_t nShownBefore = pView->Forms().size();
     FStopOnPC frm;
-    if (row.fRaised) {
+    if (szTimer == nullptr) {
       EXPECT_THROW(frm.ShowNoResistance(nullptr), CAutomationError);
       EXPECT_EQ(pView->Forms().size(), nShownBefore);
       continue;
     }
     pView->ThenLetItRun();
     frm.ShowNoResistance(nullptr);
-    EXPECT_EQ(Last().sCaption, row.sCaption);
-    EXPECT_EQ(Last().Text("lblTimer"), row.sTimer);
-    EXPECT_EQ(Last().Text("cmdContinue"), "&Continue");
+    EXPECT_EQ(Last().Text("lblTimer"), szTimer);
     EXPECT_EQ(Last().lHiddenUs - Last().lShownUs, 30'000'000) << "the countdown still closes it";
   }
 }

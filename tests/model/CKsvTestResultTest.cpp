@@ -33,8 +33,7 @@ TEST(CKsvTestResult, SetReadingTurnsAReplyIntoWhatTheHostReads) {
       {"!32", emt_AC, "zero", 0.0F, "OL", etsOverflow, "AC"},
       // Beyond the float's range: what was set before stays, the result is not performed.
       {"1e39", emt_AC, "read", 0.0F, "", etsNotPerformed, ""},
-      {"1e36mA", emt_AC, "read", 1e36F, "", etsNotPerformed, ""},
-  };
+      {"1e36mA", emt_AC, "read", 1e36F, "", etsNotPerformed, ""}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.sReply);
     test::CTestContext ctx;

@@ -3,22 +3,23 @@
 #include "host/IOrvexMtiData.h"
 #include "model/CKsvTestOptions.h"
 #include "model/GDeclares.h"
-#include "scenarios/CVtiRig.h"
+#include "testing/CRig.h"
 #include "testing/MCaught.h"
 
 namespace ksv940 {
 namespace {
 
-using test::CVtiRig;
+using test::Caught;
+using test::CRig;
 
 const std::string kHandshake = "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=2\r\nident\r\nsn\r\n";
-// The failure path sends "local" without waiting for a terminator, so all three attempts go out,
-// also after a failed exchange has set the channel's latch.
+// The failure path sends "local" without waiting for a terminator, so all three attempts go out;
+// after a failed exchange the channel's latch sends nothing.
 const std::string kLocal = "local\r\nlocal\r\nlocal\r\n";
 
 TEST(Connection, SerialHandshakePutsTheAnalyzerIntoRemoteOperationAndReadsItsIdentity) {
-  CVtiRig rig;
-  rig.pVti->InitRemote(CVtiRig::kPort);
+  CRig rig;
+  rig.pVti->InitRemote(CRig::kPort);
   EXPECT_EQ(rig.pVti->State(), evsIdle);
   EXPECT_EQ(rig.TakeSent(), kHandshake);
   ASSERT_TRUE(rig.pVti->MtiData());
@@ -32,14 +33,37 @@ TEST(Connection, SerialHandshakePutsTheAnalyzerIntoRemoteOperationAndReadsItsIde
                                       "MonitorData(true)", "isWireless()", "ScanUSBPorts(940)"}));
 }
 
-TEST(Connection, RemoteIsSentOnlyWhenTheStatusWordSaysLocal) {
-  CSimScenario scenario;
-  scenario.fRemote = true;
-  scenario.aiStatusBits[0] = 0x0004;
-  CVtiRig rig(scenario);
-  rig.pVti->testOptions()->SetPolaritySwitchingDelay(7);
-  rig.pVti->InitRemote(CVtiRig::kPort);
-  EXPECT_EQ(rig.TakeSent(), "\\e\r\nstat\r\nPCA_TYPE?\r\nrptime=7\r\nident\r\nsn\r\n");
+TEST(Connection, RemoteIsSentOnlyWhenTheStatusWordSaysLocalAndThePcaTypeDecidesTheBoard) {
+  struct SRow {
+    const char* szScenario;
+    std::string sSent;
+    const char* szApSent;  // what the applied-part instruction "ap=1//gnd" becomes
+  };
+  const SRow rows[] = {
+      {"remote on", "\\e\r\nstat\r\nPCA_TYPE?\r\nrptime=7\r\nident\r\nsn\r\n", "ap=1//GND"},
+      {"pca-type 2", "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=7\r\nident\r\nsn\r\n",
+       "ap2=1//ALL"},
+      {"pca-type 1/0/02", "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=7\r\nident\r\nsn\r\n",
+       "ap=1//GND"},
+      {"pca-type 1/2", "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=7\r\nident\r\nsn\r\n",
+       "ap=1//GND"},
+      // An error reply to the PCA type means the first board, not a failed connection.
+      {"on PCA_TYPE? every error 30",
+       "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nPCA_TYPE?\r\nPCA_TYPE?\r\nrptime="
+       "7\r\nident\r\nsn\r\n",
+       "ap=1//GND"}};
+  for (const SRow& row : rows) {
+    SCOPED_TRACE(row.szScenario);
+    CRig rig(CSimScenario::Parse(row.szScenario));
+    rig.pVti->testOptions()->SetPolaritySwitchingDelay(7);
+    rig.pVti->InitRemote(CRig::kPort);
+    EXPECT_EQ(rig.pVti->State(), evsIdle);
+    EXPECT_TRUE(rig.ctx.MessageBoxes().empty());
+    EXPECT_EQ(rig.TakeSent(), row.sSent);
+    rig.ctx.Operator().ThenLetItRun();
+    rig.Run(etcEarthLeak, epcNC, "1//gnd");
+    EXPECT_NE(rig.TakeSent().find(std::string("\r\n") + row.szApSent + "\r\n"), std::string::npos);
+  }
 }
 
 TEST(Connection, FirmwareOlderThan117IsRefused) {
@@ -54,28 +78,27 @@ TEST(Connection, FirmwareOlderThan117IsRefused) {
     SCOPED_TRACE(row.szFirmware);
     CSimScenario scenario;
     scenario.sFirmware = row.szFirmware;
-    CVtiRig rig(scenario);
+    CRig rig(scenario);
     if (row.fAccepted) {
-      rig.pVti->InitRemote(CVtiRig::kPort);
+      rig.pVti->InitRemote(CRig::kPort);
       EXPECT_EQ(rig.pVti->State(), evsIdle);
       continue;
     }
-    auto err = test::Caught([&] { rig.pVti->InitRemote(CVtiRig::kPort); });
-    EXPECT_EQ(err.Number(), errVTI_Error);
+    EXPECT_EQ(Caught([&] { rig.pVti->InitRemote(CRig::kPort); }).Number(), errVTI_Error);
     ASSERT_EQ(rig.ctx.MessageBoxes().size(), 1u);
     EXPECT_EQ(rig.ctx.MessageBoxes()[0].sText,
               " This version of the Plug-In requires KSV940 FW v1.17 or newer. Please contact "
               "Marlo Raderurezi for the latest version.");
     EXPECT_EQ(rig.TakeSent(), kHandshake + kLocal);
     EXPECT_EQ(rig.pVti->State(), evsClosed);
-    EXPECT_FALSE(rig.pPorts->IsOpen(CVtiRig::kPort));
+    EXPECT_FALSE(rig.pPorts->IsOpen(CRig::kPort));
     // The description of the refused instrument stays for the host.
     ASSERT_TRUE(rig.pVti->MtiData());
     EXPECT_EQ(rig.pVti->MtiData()->FirmwareVersion(), row.szFirmware);
   }
 }
 
-TEST(Connection, EveryFailureShowsItsCauseSendsLocalAndClosesThePort) {
+TEST(Connection, EveryFailureShowsItsCauseAndClosesThePort) {
   struct SRow {
     const char* szWhat;
     int16_t iPort;
@@ -85,54 +108,42 @@ TEST(Connection, EveryFailureShowsItsCauseSendsLocalAndClosesThePort) {
   };
   const std::vector<SRow> rows = {
       {"no such port", 9, "", "Can not open port 9", ""},
-      {"silent analyzer", CVtiRig::kPort, "on esc every silent",
-       "Instrument is not responding, Please restart the instrument.",
-       "\\e\r\n\\e\r\n\\e\r\n" + kLocal},
-      {"remote refused", CVtiRig::kPort, "on remote every error 31",
+      {"silent analyzer", CRig::kPort, "on esc every silent",
+       "Instrument is not responding, Please restart the instrument.", "\\e\r\n\\e\r\n\\e\r\n"},
+      {"remote refused", CRig::kPort, "on remote every error 31",
        "The test could not be completed due to a communication error",
-       "\\e\r\nstat\r\nremote\r\nremote\r\nremote\r\n" + kLocal},
-      {"garbled identity", CVtiRig::kPort, "on ident every garbled",
+       "\\e\r\nstat\r\nremote\r\nremote\r\nremote\r\n"},
+      {"garbled identity", CRig::kPort, "on ident every garbled",
        "The test could not be completed due to a communication error",
        "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=2\r\nident\r\n" + kLocal},
-      {"instrument error", CVtiRig::kPort, "on esc 1 error 33",
-       "The KSV940 reported an error: Cannot null.", "\\e\r\n" + kLocal},
-  };
+      {"instrument error", CRig::kPort, "on esc 1 error 33",
+       "The KSV940 reported an error: Cannot null.", "\\e\r\n"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szWhat);
-    CVtiRig rig(CSimScenario::Parse(row.szScenario));
-    auto err = test::Caught([&] { rig.pVti->InitRemote(row.iPort); });
+    CRig rig(CSimScenario::Parse(row.szScenario));
+    auto err = Caught([&] { rig.pVti->InitRemote(row.iPort); });
     EXPECT_EQ(err.Number(), errVTI_Error);
     EXPECT_EQ(err.Source(), "CKsvVti");
     ASSERT_EQ(rig.ctx.MessageBoxes().size(), 1u);
     EXPECT_EQ(rig.ctx.MessageBoxes()[0].sText, row.szShown);
     EXPECT_EQ(rig.ctx.MessageBoxes()[0].sTitle, "Orvex KSV940 Plug-In Response");
+    EXPECT_TRUE(rig.ctx.MessageBoxes()[0].fExclamation);
     EXPECT_EQ(rig.TakeSent(), row.sSent);
     EXPECT_EQ(rig.pVti->State(), evsClosed);
-    EXPECT_FALSE(rig.pPorts->IsOpen(CVtiRig::kPort));
+    EXPECT_FALSE(rig.pPorts->IsOpen(CRig::kPort));
   }
 }
 
-TEST(Connection, AnErrorReplyToThePcaTypeMeansTheFirstBoard) {
-  CVtiRig rig(CSimScenario::Parse("on PCA_TYPE? every error 30"));
-  rig.pVti->InitRemote(CVtiRig::kPort);
-  EXPECT_EQ(rig.pVti->State(), evsIdle);
-  EXPECT_TRUE(rig.ctx.MessageBoxes().empty());
-  EXPECT_EQ(rig.TakeSent(),
-            "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nPCA_TYPE?\r\nPCA_TYPE?\r\nrptime="
-            "2\r\nident\r\nsn\r\n");
-}
-
 TEST(Connection, ASecondInitRemoteEndsTheOpenConnection) {
-  CVtiRig rig;
+  CRig rig;
   rig.Connect();
   rig.pVti->Abort();  // an abort the host asked for earlier is no part of this failure
-  auto err = test::Caught([&] { rig.pVti->InitRemote(CVtiRig::kPort); });
-  EXPECT_EQ(err.Number(), errVTI_Error);
+  EXPECT_EQ(Caught([&] { rig.pVti->InitRemote(CRig::kPort); }).Number(), errVTI_Error);
   ASSERT_EQ(rig.ctx.MessageBoxes().size(), 1u);
   EXPECT_EQ(rig.ctx.MessageBoxes()[0].sText, "The channel is already open on port 5.");
   EXPECT_EQ(rig.TakeSent(), kLocal);
   EXPECT_EQ(rig.pVti->State(), evsClosed);
-  EXPECT_FALSE(rig.pPorts->IsOpen(CVtiRig::kPort));
+  EXPECT_FALSE(rig.pPorts->IsOpen(CRig::kPort));
 }
 
 TEST(Connection, ThePortIsChosenByNumberByTheHostOrByTheWirelessConnector) {
@@ -164,18 +175,17 @@ TEST(Connection, ThePortIsChosenByNumberByTheHostOrByTheWirelessConnector) {
        {"isWireless()", "ScanUSBPorts(940)"},
        {"KSV940|"},
        true},
-      {"port 0, no USB: wireless",
+      {"port 0, no USB: wireless, which finds nothing",
        0,
        false,
        false,
        5,
        {"isWireless()", "ScanUSBPorts(940)", "MonitorData(true)", "ConnectWireless()"},
        {"KSV940|"},
-       false},
-  };
+       false}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szWhat);
-    CVtiRig rig;
+    CRig rig;
     rig.pWifi->fIsWireless = row.fIsWireless;
     rig.pWifi->fUsbPresent = row.fUsbPresent;
     rig.pLookup->lPort = row.lFoundPort;
@@ -185,11 +195,13 @@ TEST(Connection, ThePortIsChosenByNumberByTheHostOrByTheWirelessConnector) {
     EXPECT_EQ(rig.pLookup->vAsked, row.vAsked);
     EXPECT_EQ(rig.pVti->State(), row.fSerial ? evsIdle : evsClosed);
     EXPECT_EQ(rig.TakeSent(), row.fSerial ? kHandshake : std::string());
+    EXPECT_TRUE(rig.ctx.MessageBoxes().empty());
+    EXPECT_EQ(rig.pVti->MtiData() != nullptr, row.fSerial);
   }
 }
 
 TEST(Connection, WirelessHandshakeGoesThroughTheConnector) {
-  CVtiRig rig(CSimScenario(), test::erlWireless);
+  CRig rig(CSimScenario(), test::erlWireless);
   rig.pWifi->vCalls.clear();
   rig.pVti->InitRemote(-1);
   EXPECT_EQ(rig.pVti->State(), evsIdle);
@@ -204,36 +216,36 @@ TEST(Connection, WirelessHandshakeGoesThroughTheConnector) {
   EXPECT_TRUE(rig.pLookup->vAsked.empty());
 }
 
-TEST(Connection, EndRemoteDuringAWirelessAttemptReturnsTheAnalyzerToLocalOperation) {
-  CVtiRig rig(CSimScenario(), test::erlWireless);
-  rig.ctx.Pump().AddTimer(20'000, 0, [&] { rig.pVti->EndRemote(&rig.guide); });
-  auto err = test::Caught([&] { rig.pVti->InitRemote(-1); });
-  EXPECT_EQ(err.Number(), errVTI_UserAbort);
-  EXPECT_EQ(rig.pVti->State(), evsClosed);
-  ASSERT_FALSE(rig.pWifi->vCalls.empty());
-  EXPECT_EQ(rig.pWifi->vCalls.back(), "SendCommand(local)");
-  EXPECT_EQ(rig.TakeSent().find("ident\r\n", 7), std::string::npos);  // no identity was read
-}
-
-TEST(Connection, NoWirelessInstrumentIsNoError) {
-  CVtiRig rig;  // the connector reaches nothing
-  rig.pVti->InitRemote(-1);
-  EXPECT_EQ(rig.pVti->State(), evsClosed);
-  EXPECT_EQ(rig.pLookup->vAsked, std::vector<std::string>{"KSV940|"});
-  EXPECT_TRUE(rig.ctx.MessageBoxes().empty());
-  EXPECT_FALSE(rig.pVti->MtiData());
-}
-
-TEST(Connection, EndRemoteDuringTheAttemptAbortsItWithoutAMessage) {
-  CVtiRig rig(CSimScenario::Parse("on stat 1 late 600"));
-  // The host ends remote operation while the status request waits for its reply.
-  rig.ctx.Pump().AddTimer(500'000, 0, [&] { rig.pVti->EndRemote(&rig.guide); });
-  auto err = test::Caught([&] { rig.pVti->InitRemote(CVtiRig::kPort); });
-  EXPECT_EQ(err.Number(), errVTI_UserAbort);
-  EXPECT_TRUE(rig.ctx.MessageBoxes().empty());
-  EXPECT_EQ(rig.pVti->State(), evsClosed);
-  EXPECT_FALSE(rig.pPorts->IsOpen(CVtiRig::kPort));
-  EXPECT_EQ(rig.TakeSent(), "\\e\r\nstat\r\nstat\r\n" + kLocal);
+TEST(Connection, EndRemoteDuringTheAttemptGivesItUpAndAnAbortOnlyEndsTheWaitItInterrupts) {
+  const std::string kWireless = "ident\r\nstat\r\nremote\r\nrptime=2\r\nident\r\nsn\r\n";
+  struct SRow {
+    const char* szWhat;
+    test::ERigLink erl;
+    bool fEndRemote;  // else the host's Abort
+    std::string sSent;
+  };
+  const SRow rows[] = {
+      // While the status request waits for its late reply.
+      {"EndRemote", test::erlSerial, true, "\\e\r\nstat\r\nstat\r\n" + kLocal},
+      {"Abort", test::erlSerial, false,
+       "\\e\r\nstat\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=2\r\nident\r\nsn\r\n"},
+      // While the connector flushes after finding the analyzer: nothing more is sent.
+      {"EndRemote", test::erlWireless, true, "ident\r\n"},
+      {"Abort", test::erlWireless, false, kWireless}};
+  for (const SRow& row : rows) {
+    SCOPED_TRACE(std::string(row.szWhat) + (row.erl == test::erlWireless ? " (wireless)" : ""));
+    CRig rig(CSimScenario::Parse("on stat 1 late 600"), row.erl);
+    rig.At(row.erl == test::erlWireless ? 20'000 : 500'000,
+           [&] { row.fEndRemote ? rig.pVti->EndRemote(&rig.guide) : rig.pVti->Abort(); });
+    auto err = Caught([&] { rig.pVti->InitRemote(row.erl == test::erlWireless ? -1 : 5); },
+                      !row.fEndRemote);
+    EXPECT_EQ(err.Number(), row.fEndRemote ? errVTI_UserAbort : 0);
+    EXPECT_TRUE(rig.ctx.MessageBoxes().empty());
+    EXPECT_EQ(rig.pVti->State(), row.fEndRemote ? evsClosed : evsIdle);
+    EXPECT_EQ(rig.pPorts->IsOpen(CRig::kPort), !row.fEndRemote && row.erl == test::erlSerial);
+    EXPECT_EQ(rig.TakeSent(), row.sSent);
+    EXPECT_EQ(rig.pVti->FlagAbort(), !row.fEndRemote);  // the host's abort is kept for it
+  }
 }
 
 }  // namespace

@@ -8,13 +8,13 @@
 #include "app/MCommandLine.h"
 #include "model/CKsvTestOptions.h"
 #include "model/GDeclares.h"
-#include "scenarios/CVtiRig.h"
+#include "testing/CRig.h"
 #include "testing/CTempDir.h"
 
 namespace ksv940 {
 namespace {
 
-using test::CVtiRig;
+using test::CRig;
 
 // Interrupts the run (as Ctrl-C does) when the first step has ended, before the next begins.
 class CInterruptAfterFirstStep : public IRunObserver {
@@ -49,8 +49,7 @@ TEST(PlanRunner, AnInterruptBetweenStepsOrAStopOnTheWirelessLinkStartsNoFurtherS
        false,
        {"aborted", "skipped"},
        "",
-       errVTI_UserAbort},
-  };
+       errVTI_UserAbort}};
   test::CTempDir dir;
   std::string sPlan = dir.Write("plan.xml", R"(<KSV940Plan>
   <KSV940Test ID="8" PC="3" AP="all"/>
@@ -58,7 +57,7 @@ TEST(PlanRunner, AnInterruptBetweenStepsOrAStopOnTheWirelessLinkStartsNoFurtherS
 </KSV940Plan>)");
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szWhat);
-    CVtiRig rig(CSimScenario(), row.erl);
+    CRig rig(CSimScenario(), row.erl);
     if (row.fInterrupt) {
       rig.ctx.Operator().ThenLetItRun();
     } else {
@@ -71,7 +70,7 @@ TEST(PlanRunner, AnInterruptBetweenStepsOrAStopOnTheWirelessLinkStartsNoFurtherS
     CInterruptAfterFirstStep observer;
     CPlanRunner runner(*rig.pVti, rig.guide, plan, reports, observer);
     observer.pRunner = row.fInterrupt ? &runner : nullptr;
-    int iExit = runner.Run(row.erl == test::erlSerial ? CVtiRig::kPort : -1, "rig", false);
+    int iExit = runner.Run(row.erl == test::erlSerial ? CRig::kPort : -1, "rig", false);
     EXPECT_EQ(iExit, ecxUserAbort);
     EXPECT_EQ(runner.Record().sOutcome, "stopped");
     std::vector<std::string> vStates;
@@ -85,7 +84,7 @@ TEST(PlanRunner, AnInterruptBetweenStepsOrAStopOnTheWirelessLinkStartsNoFurtherS
       std::string sSent = rig.TakeSent();
       EXPECT_EQ(sSent.substr(sSent.find("std=none")), row.sSent);
     }
-    EXPECT_EQ(rig.ctx.Operator().AnswersLeft(), 0u);
+    EXPECT_EQ(rig.ctx.Operator().Forms().size(), 1u);
   }
 }
 

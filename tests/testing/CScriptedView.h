@@ -13,21 +13,6 @@
 
 namespace ksv940 {
 
-/// One answer of a scripted operator: press the button that gives eoaAnswer lAfterMs after the
-/// form appeared, or, with eoaNone, leave the form to close by itself.
-struct SScriptedAnswer {
-  EOperatorAnswer eoaAnswer = eoaNone;
-  int64_t lAfterMs = 0;
-};
-
-/// A shown control's text or visibility as it changed, and when (pump time).
-struct STextChange {
-  std::string sControl;  ///< empty for the form's caption
-  std::string sText;
-  bool fVisible = true;
-  int64_t lAtUs = 0;
-};
-
 /// A form as the scripted operator saw it.
 struct SRecordedForm {
   std::string sForm;
@@ -36,10 +21,9 @@ struct SRecordedForm {
   bool fTopmost = false;
   bool fCountdown = false;
   /// Visible labels and buttons by name, with their captions when the form appeared.
-  std::map<std::string, std::string> mTexts;
-  /// Names of the visible pictures.
-  std::vector<std::string> vPictures;
-  std::vector<STextChange> vChanges;
+  std::map<std::string, std::string> mTexts = {};
+  /// The captions of the countdown line as it changed, with the pump time of each change.
+  std::vector<std::pair<int64_t, std::string>> vCountdown = {};
   int64_t lShownUs = 0;
   int64_t lHiddenUs = -1;
   /// The answer given; eoaNone when the form hid without one (its countdown ran out).
@@ -48,8 +32,6 @@ struct SRecordedForm {
   /// The caption of a control that was visible when the form appeared; empty otherwise.
   std::string Text(const std::string& sControl) const;
   bool Shows(const std::string& sControl) const { return mTexts.count(sControl) != 0; }
-  /// The successive captions sControl took while shown.
-  std::vector<std::string> ChangesOf(const std::string& sControl) const;
 };
 
 /// A message box as the scripted operator saw it.
@@ -58,7 +40,7 @@ struct SRecordedMessageBox {
   std::string sTitle;  ///< as shown (the component's name for an empty title)
   bool fExclamation = false;
   int64_t lShownUs = 0;
-  int64_t lAnsweredUs = -1;  ///< -1 while it is still shown
+  int64_t lAnsweredUs = -1;
 };
 
 /// The operator of tests: answers each form with the next answer of its script, on the pump's
@@ -67,15 +49,22 @@ struct SRecordedMessageBox {
 /// faults of the test and throw std::logic_error out of the form's display.
 class CScriptedView : public IFormView {
  public:
+  /// The next form is answered with the button that gives eoa, lAfterMs after it appeared; with
+  /// eoaNone it is left to its countdown.
   CScriptedView& Then(EOperatorAnswer eoa, int64_t lAfterMs = 0);
-  /// The next form is left alone until its countdown closes it.
   CScriptedView& ThenLetItRun() { return Then(eoaNone); }
+  /// From now on forms beyond the script answer themselves: Continue a second after a form
+  /// without a countdown appeared, nothing where the countdown closes it, and Stop Test half a
+  /// second after the iStopAt-th such form (0 first, counted from this call) appeared.
+  void AnswerUnscripted(int iStopAt = -1) {
+    mfAnswerUnscripted = true;
+    miStopAt = iStopAt;
+  }
   /// How long each message box stays before OK is pressed (pump time); 0 by default.
   void SetMessageBoxDelay(int64_t lMs) { mlMessageBoxDelayMs = lMs; }
 
   const std::vector<SRecordedForm>& Forms() const { return mvForms; }
   const std::vector<SRecordedMessageBox>& MessageBoxes() const { return mvBoxes; }
-  size_t AnswersLeft() const { return mAnswers.size(); }
 
   void FormShown(CForm& frm) override;
   void FormChanged(CForm& frm, const CControl* pControl) override;
@@ -85,15 +74,16 @@ class CScriptedView : public IFormView {
  private:
   struct SOpen {
     size_t nRecord;
-    std::shared_ptr<CMessagePump> pPump;
     CMessagePump::Id idAnswer = 0;
   };
 
-  std::deque<SScriptedAnswer> mAnswers;
+  std::deque<std::pair<EOperatorAnswer, int64_t>> mAnswers;
   std::vector<SRecordedForm> mvForms;
   std::vector<SRecordedMessageBox> mvBoxes;
   std::map<const CForm*, SOpen> mOpen;
   int64_t mlMessageBoxDelayMs = 0;
+  bool mfAnswerUnscripted = false;
+  int miStopAt = -1;
 };
 
 }  // namespace ksv940
