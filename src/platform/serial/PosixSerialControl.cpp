@@ -23,8 +23,11 @@ namespace ksv940 {
 
 namespace {
 
-// Characters kept while nobody reads them; beyond this the line overruns and drops what comes.
-constexpr size_t kReceiveBufferLimit = 1 << 20;
+// Characters held while nobody reads them. A reply is a few dozen characters, and nothing ever
+// needs more than a few kilobytes held; while the buffer is full, what else arrives waits in the
+// device (the operating system's own buffer, then the far side), as behind a control whose
+// receive buffer is full.
+constexpr size_t kReceiveBufferLimit = 4096;
 
 // While the far side takes nothing, the wake-ups to look at the output again back off up to this.
 constexpr int64_t kLongestStallUs = 100'000;
@@ -131,7 +134,7 @@ void CPosixSerialControl::Open() {
     return;
   }
   mfLineLost = false;
-  mWatch = CPosixPumpPlatform::Of(*mpPump).WatchReadable(miFd, [this] { ReadWaiting(); });
+  UpdateWatch();
   msStatus = "Connected";
 }
 
@@ -210,8 +213,10 @@ void CPosixSerialControl::Close() {
 
 void CPosixSerialControl::LineLost() {
   // The device is gone (a pseudo-terminal whose other side closed, a USB adapter pulled out). Its
-  // descriptor would report that at every turn of the pump, so it is no longer watched; output
-  // is lost as on a cable with nothing at its far end, and a receive times out.
+  // descriptor would report that at every turn of the pump, so it is no longer watched. Nothing
+  // can come back on it: every member that reads, writes or discards fails from now on (as the
+  // system's calls on such a device do), so a waiting exchange ends at once instead of running
+  // into its time-outs.
   mfLineLost = true;
   if (mWatch != 0) {
     CPosixPumpPlatform::Of(*mpPump).Unwatch(mWatch);
@@ -224,28 +229,40 @@ void CPosixSerialControl::ReadWaiting() {
   if (miFd < 0 || mfLineLost) {
     return;
   }
-  char buffer[4096];
-  // Bounded, so that a far side that never stops sending cannot hold the thread here; the pump
-  // comes back for the rest.
-  for (int iRound = 0; iRound < 16; ++iRound) {
-    ssize_t nRead = read(miFd, buffer, sizeof buffer);
+  if (mnReadPos > 0) {
+    msReceived.erase(0, mnReadPos);
+    mnReadPos = 0;
+  }
+  // Only as much as the buffer has room for: the rest stays in the device, nothing is dropped, and
+  // a far side that never stops sending can neither grow the buffer nor hold the thread here.
+  char buffer[kReceiveBufferLimit];
+  while (Received() < kReceiveBufferLimit) {
+    ssize_t nRead = read(miFd, buffer, kReceiveBufferLimit - Received());
     if (nRead > 0) {
-      if (mnReadPos > 0 && mnReadPos * 2 >= msReceived.size()) {
-        msReceived.erase(0, mnReadPos);
-        mnReadPos = 0;
-      }
-      size_t nRoom = kReceiveBufferLimit - std::min(kReceiveBufferLimit, Received());
-      msReceived.append(buffer, std::min(nRoom, static_cast<size_t>(nRead)));
+      msReceived.append(buffer, static_cast<size_t>(nRead));
       continue;
     }
     if (nRead < 0 && errno == EINTR) {
       continue;
     }
-    if (nRead < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+    if (nRead == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+      LineLost();  // end of file or an I/O error: the line is gone
       return;
     }
-    LineLost();  // end of file or an I/O error: the line is gone
-    return;
+    break;
+  }
+  UpdateWatch();
+}
+
+void CPosixSerialControl::UpdateWatch() {
+  // The descriptor is watched while the buffer has room: a full buffer would otherwise make the
+  // pump report it readable at every turn.
+  bool fWanted = miFd >= 0 && !mfLineLost && Received() < kReceiveBufferLimit;
+  if (fWanted && mWatch == 0) {
+    mWatch = CPosixPumpPlatform::Of(*mpPump).WatchReadable(miFd, [this] { ReadWaiting(); });
+  } else if (!fWanted && mWatch != 0) {
+    CPosixPumpPlatform::Of(*mpPump).Unwatch(mWatch);
+    mWatch = 0;
   }
 }
 
@@ -254,6 +271,7 @@ int32_t CPosixSerialControl::InBufferCount() {
   // empty, so that reading a reply a character at a time costs no system call per character.
   if (Received() == 0) {
     ReadWaiting();
+    CheckDevice();
   }
   return static_cast<int32_t>(std::min<size_t>(Received(), INT32_MAX));
 }
@@ -262,11 +280,13 @@ void CPosixSerialControl::SetInBufferCount(int32_t lCount) {
   if (lCount != 0) {
     RaiseRuntimeError(erInvalidCall);
   }
+  CheckDevice();
   msReceived.clear();
   mnReadPos = 0;
   if (miFd >= 0) {
     tcflush(miFd, TCIFLUSH);
   }
+  UpdateWatch();
 }
 
 void CPosixSerialControl::SetInputLen(int32_t lLength) {
@@ -280,6 +300,9 @@ std::string CPosixSerialControl::Input() {
   if (mlInputLen == 0 || Received() == 0) {
     ReadWaiting();
   }
+  if (Received() == 0) {
+    CheckDevice();
+  }
   size_t nTake =
       mlInputLen == 0 ? Received() : std::min<size_t>(Received(), static_cast<size_t>(mlInputLen));
   std::string sTaken = msReceived.substr(mnReadPos, nTake);
@@ -288,6 +311,7 @@ std::string CPosixSerialControl::Input() {
     msReceived.clear();
     mnReadPos = 0;
   }
+  UpdateWatch();
   return sTaken;
 }
 
@@ -295,11 +319,16 @@ void CPosixSerialControl::Output(const std::string& sData) {
   if (miFd < 0) {
     RaisePortNotOpen();
   }
-  if (mfLineLost) {
-    return;
-  }
+  CheckDevice();
   msPending += sData;
   WritePending();
+  CheckDevice();
+}
+
+void CPosixSerialControl::CheckDevice() const {
+  if (miFd >= 0 && mfLineLost) {
+    RaiseDeviceGone();
+  }
 }
 
 void CPosixSerialControl::WritePending() {
