@@ -19,6 +19,7 @@
 #include "model/GDeclares.h"
 #include "platform/automation/CClassRegistry.h"
 #include "platform/core/CContext.h"
+#include "platform/core/PosixPumpPlatform.h"
 #include "platform/serial/CPortMap.h"
 #include "platform/serial/PosixSerialControl.h"
 #include "plugin/CKsvVti.h"
@@ -151,7 +152,7 @@ TEST_F(RealTime, TheSerialControlHoldsAFewKilobytesOfAFloodAndDropsNoneOfIt) {
   std::string sRead;
   size_t nLargest = 0;
   const size_t kTotal = 256 << 10;
-  auto watch = mpPump->WatchWritable(pty.FarEnd(), [&] {
+  auto watch = CPosixPumpPlatform::Of(*mpPump).WatchWritable(pty.FarEnd(), [&] {
     std::string sChunk;
     for (int i = 0; i < 512 && sSent.size() + sChunk.size() < kTotal; ++i) {
       sChunk += static_cast<char>('0' + (sSent.size() + sChunk.size()) % 73);
@@ -167,7 +168,7 @@ TEST_F(RealTime, TheSerialControlHoldsAFewKilobytesOfAFloodAndDropsNoneOfIt) {
     nLargest = std::max(nLargest, static_cast<size_t>(control.InBufferCount()));
     sRead += control.Input();
     if (sSent.size() == kTotal) {
-      mpPump->Unwatch(watch);
+      CPosixPumpPlatform::Of(*mpPump).Unwatch(watch);
     }
   }
   PumpUntil([&] {

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "model/GDeclares.h"
+#include "platform/core/PosixPumpPlatform.h"
 #include "reliability/MFaultRuns.h"
 
 namespace ksv940::test {
@@ -58,7 +59,7 @@ TEST_P(Soak, TestAfterTestWithRandomDisturbancesKeepsTheRulesAndGrowsNothing) {
   PrepareRig(rig);
   rig.Connect();
   size_t nTimersAtStart = rig.ctx.Pump().TimerCount();
-  size_t nWatchesAtStart = rig.ctx.Pump().WatchCount();
+  size_t nWatchesAtStart = CPosixPumpPlatform::Of(rig.ctx.Pump()).WatchCount();
   size_t nDescriptorsAtStart = OpenDescriptors();
   size_t nMostTimers = nTimersAtStart;
   int aiOutcomes[3] = {};
@@ -133,7 +134,7 @@ TEST_P(Soak, TestAfterTestWithRandomDisturbancesKeepsTheRulesAndGrowsNothing) {
     // A stream of readings may still run on the wireless link (nothing stops it there), and a
     // late reply may still be on its way: a few timers, never more and more.
     ASSERT_LE(rig.ctx.Pump().TimerCount(), nTimersAtStart + 8);
-    ASSERT_EQ(rig.ctx.Pump().WatchCount(), nWatchesAtStart);
+    ASSERT_EQ(CPosixPumpPlatform::Of(rig.ctx.Pump()).WatchCount(), nWatchesAtStart);
   }
   rig.pVti->EndRemote(&rig.guide);
   EXPECT_EQ(OpenDescriptors(), nDescriptorsAtStart);
