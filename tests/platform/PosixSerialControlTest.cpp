@@ -104,13 +104,15 @@ TEST_F(PosixSerialControlTest, BytesTravelUnchangedAndOutputWaitsForTheFarEnd) {
   pControl->Output(sBlock);
   EXPECT_GT(pControl->OutBufferCount(), 0);
   std::string sRead;
+  CMessagePump::Id idReader = 0;
   pPump->AddTimer(pClock->NowUs() + 20'000, 0, [&] {
-    CPosixPumpPlatform::Of(*pPump).WatchReadable(pty.FarEnd(),
-                                                 [&] { sRead += pty.ReadAvailable(); });
+    idReader = CPosixPumpPlatform::Of(*pPump).WatchReadable(
+        pty.FarEnd(), [&] { sRead += pty.ReadAvailable(); });
   });
   EXPECT_TRUE(PumpUntil([&] { return pControl->OutBufferCount() == 0; }, 2000));
   EXPECT_TRUE(PumpUntil([&] { return sRead.size() == sBlock.size(); }));
   EXPECT_EQ(sRead, sBlock);
+  CPosixPumpPlatform::Of(*pPump).Unwatch(idReader);
 
   // A hung-up line hands over what came before it, then fails every exchange at once (8020)
   // instead of running into time-outs; the port stays open until the caller closes it.

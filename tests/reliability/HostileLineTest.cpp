@@ -29,6 +29,7 @@
 #include "sim/CSimulatedLine.h"
 #include "sim/CSimulatedPorts.h"
 #include "testing/CPseudoTerminal.h"
+#include "testing/CScriptedView.h"
 #include "testing/CTestContext.h"
 #include "testing/MCaught.h"
 
@@ -123,7 +124,7 @@ class RealTime : public ::testing::Test {
       : mpClock(std::make_shared<CRealClock>()),
         mpPump(std::make_shared<CMessagePump>(mpClock)),
         mpPorts(std::make_shared<CPortMap>()),
-        mpBoxes(std::make_shared<CRecordingMessageBox>()) {
+        mpBoxes(std::make_shared<CScriptedView>()) {
     mScope.Set<IClock>(mpClock).Set<CMessagePump>(mpPump).Set<CPortMap>(mpPorts).Set<IMessageBox>(
         mpBoxes);
   }
@@ -135,7 +136,7 @@ class RealTime : public ::testing::Test {
   std::shared_ptr<CRealClock> mpClock;
   std::shared_ptr<CMessagePump> mpPump;
   std::shared_ptr<CPortMap> mpPorts;
-  std::shared_ptr<CRecordingMessageBox> mpBoxes;
+  std::shared_ptr<CScriptedView> mpBoxes;
   CContextScope mScope;
 };
 
@@ -265,11 +266,11 @@ TEST_F(RealTime, AnAnalyzerThatVanishesMidTestIsReportedOnceAndItsPortOpensAgain
   int64_t lStartUs = mpClock->NowUs();
   EXPECT_EQ(Caught([&] { pVti->RunSafetyTest(pTest, nullptr); }).Number(), errVTI_Error);
   EXPECT_EQ(pVti->State(), evsIdle);
-  ASSERT_EQ(mpBoxes->vShown.size(), 1U);
-  EXPECT_NE(mpBoxes->vShown[0].sText.find("8020"), std::string::npos) << mpBoxes->vShown[0].sText;
+  ASSERT_EQ(mpBoxes->MessageBoxes().size(), 1U);
+  EXPECT_NE(mpBoxes->MessageBoxes()[0].sText.find("8020"), std::string::npos) << mpBoxes->MessageBoxes()[0].sText;
   pVti->EndRemote(nullptr);
   EXPECT_EQ(pVti->State(), evsClosed);
-  EXPECT_EQ(mpBoxes->vShown.size(), 1U);
+  EXPECT_EQ(mpBoxes->MessageBoxes().size(), 1U);
   // Not the time-outs of three attempts: the failure comes as soon as the device has gone.
   EXPECT_LT(mpClock->NowUs() - lStartUs, 3'000'000);
   // The analyzer is back (on a new terminal, as a USB adapter comes back under its link).

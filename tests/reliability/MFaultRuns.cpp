@@ -94,7 +94,7 @@ void CSweepOperator::Show(const std::string& sText, const std::string& /*sTitle*
   vBoxes.push_back(sText);
 }
 
-SSweepRun RunTest(CVtiRig& rig, CSweepOperator& op, const SSweepTemplate& tmpl,
+SSweepRun RunTest(CRig& rig, CSweepOperator& op, const SSweepTemplate& tmpl,
                   const SSweepDisturbance& d) {
   SSweepRun run;
   op.Reset(d.iStopAtForm);
@@ -153,7 +153,7 @@ SSweepRun RunTest(CVtiRig& rig, CSweepOperator& op, const SSweepTemplate& tmpl,
   return run;
 }
 
-void PrepareRig(CVtiRig& rig) {
+void PrepareRig(CRig& rig) {
   CKsvTestOptions& options = *rig.pVti->testOptions();
   options.SetStopBeforeNewPC(true);
   options.SetStopAfterNewPC(true);
@@ -162,7 +162,7 @@ void PrepareRig(CVtiRig& rig) {
 }
 
 SSweepRun RunOnce(ERigLink erl, const SSweepTemplate& tmpl, const SSweepDisturbance& d) {
-  CVtiRig rig(CSimScenario(), erl);
+  CRig rig(CSimScenario(), erl);
   auto pOperator = std::make_shared<CSweepOperator>();
   CContextScope scope;
   InstallView(scope, pOperator);

@@ -10,7 +10,7 @@
 #include "platform/core/CMessagePump.h"
 #include "platform/forms/IFormView.h"
 
-#include "scenarios/CVtiRig.h"
+#include "testing/CRig.h"
 #include "sim/CSimScenario.h"
 
 // One safety test run on a fresh plug-in object against the simulated analyzer, on virtual time,
@@ -81,10 +81,10 @@ class CSweepOperator : public IFormView {
 };
 
 /// Sets the options of these runs: stops before and after power changes, one-second delays.
-void PrepareRig(CVtiRig& rig);
+void PrepareRig(CRig& rig);
 /// Runs tmpl once on the rig's connected object, disturbed as d says (its faults replace those
 /// the analyzer had), answered by op. lNextError and lNextState are left alone.
-SSweepRun RunTest(CVtiRig& rig, CSweepOperator& op, const SSweepTemplate& tmpl,
+SSweepRun RunTest(CRig& rig, CSweepOperator& op, const SSweepTemplate& tmpl,
                   const SSweepDisturbance& d);
 /// Runs tmpl once on a new object connected over erl (options: stops before and after power
 /// changes, one-second power delays), disturbed as d says; then, with the faults cleared and the

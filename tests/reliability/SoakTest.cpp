@@ -52,7 +52,7 @@ TEST_P(Soak, TestAfterTestWithRandomDisturbancesKeepsTheRulesAndGrowsNothing) {
   std::mt19937 random(uSeed);
   auto Chance = [&](int iPercent) { return static_cast<int>(random() % 100) < iPercent; };
 
-  CVtiRig rig(CSimScenario(), GetParam());
+  CRig rig(CSimScenario(), GetParam());
   auto pOperator = std::make_shared<CSweepOperator>();
   CContextScope scope;
   InstallView(scope, pOperator);
