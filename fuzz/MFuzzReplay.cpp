@@ -20,6 +20,7 @@ int FuzzChannelReply(const uint8_t* pData, size_t nSize);
 int FuzzConnect(const uint8_t* pData, size_t nSize);
 int FuzzLanguage(const uint8_t* pData, size_t nSize);
 int FuzzMicroSequence(const uint8_t* pData, size_t nSize);
+int FuzzPlan(const uint8_t* pData, size_t nSize);
 int FuzzReading(const uint8_t* pData, size_t nSize);
 int FuzzRegistry(const uint8_t* pData, size_t nSize);
 int FuzzRuntime(const uint8_t* pData, size_t nSize);
@@ -35,11 +36,10 @@ struct STarget {
 };
 
 constexpr STarget kTargets[] = {
-    {"ChannelReply", FuzzChannelReply}, {"Connect", FuzzConnect},
-    {"Language", FuzzLanguage},         {"MicroSequence", FuzzMicroSequence},
-    {"Reading", FuzzReading},           {"Registry", FuzzRegistry},
-    {"Runtime", FuzzRuntime},           {"Scenario", FuzzScenario},
-    {"StatusWord", FuzzStatusWord},     {"Wifi", FuzzWifi},
+    {"ChannelReply", FuzzChannelReply},   {"Connect", FuzzConnect}, {"Language", FuzzLanguage},
+    {"MicroSequence", FuzzMicroSequence}, {"Plan", FuzzPlan},       {"Reading", FuzzReading},
+    {"Registry", FuzzRegistry},           {"Runtime", FuzzRuntime}, {"Scenario", FuzzScenario},
+    {"StatusWord", FuzzStatusWord},       {"Wifi", FuzzWifi},
 };
 
 }  // namespace
