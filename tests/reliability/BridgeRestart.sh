@@ -6,32 +6,11 @@
 #
 #   BridgeRestart.sh KSV940   (exit 77: ser2net is not installed)
 set -euo pipefail
-ksv940=$1
 command -v ser2net >/dev/null || { echo "ser2net is not installed"; exit 77; }
-work=$(mktemp -d)
-sim=0 bridge=0
-cleanup() {
-  [ "$bridge" = 0 ] || kill "$bridge" 2>/dev/null || true
-  [ "$sim" = 0 ] || kill "$sim" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-cd "$work"
+source "$(dirname "$0")/SimulatedLab.sh"
 
 # The second run's earth-leakage reading is answered 3 s late.
-printf 'on mread 2 late 3000\n' >slow.scenario
-cat >plan.xml <<'PLAN'
-<KSV940Plan name="Through the bridge">
-  <Calibrate/>
-  <KSV940Test ID="8" PC="3" name="Earth leakage" max="500"/>
-  <HighVoltageCheck/>
-</KSV940Plan>
-PLAN
-"$ksv940" sim --pty --scenario slow.scenario --log sim.log >sim.out 2>&1 &
-sim=$!
-for _ in $(seq 50); do [ -s sim.out ] && break; sleep 0.1; done
-pty=$(head -1 sim.out)
+start_sim 'on mread 2 late 3000'
 port=$((20000 + $$ % 20000))
 cat >bridge.yaml <<EOF
 %YAML 1.1
@@ -45,13 +24,13 @@ EOF
 start_bridge() {
   ser2net -n -c "$work/bridge.yaml" >>bridge.log 2>&1 &
   bridge=$!
+  pids+=("$bridge")
   for _ in $(seq 50); do
     (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && return 0
     sleep 0.1
   done
   echo "ser2net did not start"; cat bridge.log; exit 1
 }
-fail() { echo "FAILED: $*"; cat out err 2>/dev/null; exit 1; }
 
 start_bridge
 run() { "$ksv940" run plan.xml --wifi "127.0.0.1:$port" --operator auto "$@"; }

@@ -5,42 +5,21 @@
 #
 #   KilledRun.sh KSV940
 set -euo pipefail
-ksv940=$1
-work=$(mktemp -d)
-sim=0 run=0
-cleanup() {
-  [ "$run" = 0 ] || kill -9 "$run" 2>/dev/null || true
-  [ "$sim" = 0 ] || kill "$sim" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-cd "$work"
-fail() { echo "FAILED: $*"; cat out err 2>/dev/null; exit 1; }
+source "$(dirname "$0")/SimulatedLab.sh"
 
 # The first earth-leakage reading comes 3 s late: the run is killed while it waits for it.
-printf 'on mread 1 late 3000\n' >slow.scenario
-cat >plan.xml <<'PLAN'
-<KSV940Plan name="Killed and run again">
-  <Calibrate/>
-  <KSV940Test ID="8" PC="3" name="Earth leakage" max="500"/>
-  <HighVoltageCheck/>
-</KSV940Plan>
-PLAN
-"$ksv940" sim --pty --scenario slow.scenario --log sim.log >sim.out 2>&1 &
-sim=$!
-for _ in $(seq 50); do [ -s sim.out ] && break; sleep 0.1; done
-pty=$(head -1 sim.out)
-
+start_sim 'on mread 1 late 3000'
 "$ksv940" run plan.xml --port "$pty" --operator auto --report first.json >out 2>err &
 run=$!
+pids+=("$run")
 for _ in $(seq 200); do grep -q 'in  mread' sim.log 2>/dev/null && break; sleep 0.05; done
 grep -q 'in  mread' sim.log || fail "the run never reached its reading"
 kill -9 "$run"
 wait "$run" 2>/dev/null || true
-run=0
 grep -q '"outcome": *"incomplete"' first.json || fail "the killed run's report is not readable"
 grep -q '"display": *"0.000 Ohm AC+DC"' first.json || fail "the zeroing is missing from the report"
+[ "$(grep -c '"state": *"skipped"' first.json)" = 2 ] || fail "the unfinished steps are not skipped"
+grep -q '^1/3  Zero the test leads .* completed$' out || fail "the finished step's line is missing"
 
 status=0
 "$ksv940" run plan.xml --port "$pty" --operator auto --report second.json >out 2>err || status=$?
