@@ -27,7 +27,6 @@ namespace {
 // needs more than a few kilobytes held; while the buffer is full, what else arrives waits in the
 // device (the operating system's own buffer, then the far side), as behind a control whose
 // receive buffer is full.
-constexpr size_t kReceiveBufferLimit = 4096;
 
 // While the far side takes nothing, the wake-ups to look at the output again back off up to this.
 constexpr int64_t kLongestStallUs = 100'000;
@@ -204,8 +203,7 @@ void CPosixSerialControl::Close() {
     miFd = -1;
   }
   msDevice.clear();
-  msReceived.clear();
-  mnReadPos = 0;
+  mReceived.Clear();
   msPending.clear();
   mlLastPending = 0;
   mlStallUs = 0;
@@ -229,17 +227,13 @@ void CPosixSerialControl::ReadWaiting() {
   if (miFd < 0 || mfLineLost) {
     return;
   }
-  if (mnReadPos > 0) {
-    msReceived.erase(0, mnReadPos);
-    mnReadPos = 0;
-  }
   // Only as much as the buffer has room for: the rest stays in the device, nothing is dropped, and
   // a far side that never stops sending can neither grow the buffer nor hold the thread here.
-  char buffer[kReceiveBufferLimit];
-  while (Received() < kReceiveBufferLimit) {
-    ssize_t nRead = read(miFd, buffer, kReceiveBufferLimit - Received());
+  char buffer[CReceiveBuffer::kLimit];
+  while (mReceived.Room() > 0) {
+    ssize_t nRead = read(miFd, buffer, mReceived.Room());
     if (nRead > 0) {
-      msReceived.append(buffer, static_cast<size_t>(nRead));
+      mReceived.Append(buffer, static_cast<size_t>(nRead));
       continue;
     }
     if (nRead < 0 && errno == EINTR) {
@@ -257,7 +251,7 @@ void CPosixSerialControl::ReadWaiting() {
 void CPosixSerialControl::UpdateWatch() {
   // The descriptor is watched while the buffer has room: a full buffer would otherwise make the
   // pump report it readable at every turn.
-  bool fWanted = miFd >= 0 && !mfLineLost && Received() < kReceiveBufferLimit;
+  bool fWanted = miFd >= 0 && !mfLineLost && mReceived.Room() > 0;
   if (fWanted && mWatch == 0) {
     mWatch = CPosixPumpPlatform::Of(*mpPump).WatchReadable(miFd, [this] { ReadWaiting(); });
   } else if (!fWanted && mWatch != 0) {
@@ -269,11 +263,11 @@ void CPosixSerialControl::UpdateWatch() {
 int32_t CPosixSerialControl::InBufferCount() {
   // The pump's watch keeps the buffer filled; the device is asked directly only when the buffer is
   // empty, so that reading a reply a character at a time costs no system call per character.
-  if (Received() == 0) {
+  if (mReceived.Size() == 0) {
     ReadWaiting();
     CheckDevice();
   }
-  return static_cast<int32_t>(std::min<size_t>(Received(), INT32_MAX));
+  return mReceived.Count();
 }
 
 void CPosixSerialControl::SetInBufferCount(int32_t lCount) {
@@ -281,8 +275,7 @@ void CPosixSerialControl::SetInBufferCount(int32_t lCount) {
     RaiseRuntimeError(erInvalidCall);
   }
   CheckDevice();
-  msReceived.clear();
-  mnReadPos = 0;
+  mReceived.Clear();
   if (miFd >= 0) {
     tcflush(miFd, TCIFLUSH);
   }
@@ -290,27 +283,18 @@ void CPosixSerialControl::SetInBufferCount(int32_t lCount) {
 }
 
 void CPosixSerialControl::SetInputLen(int32_t lLength) {
-  if (lLength < 0) {
-    RaiseRuntimeError(erInvalidCall);
-  }
-  mlInputLen = lLength;
+  mReceived.SetInputLen(lLength);
 }
 
 std::string CPosixSerialControl::Input() {
-  if (mlInputLen == 0 || Received() == 0) {
+  // Everything asked for (InputLen 0) includes what the device has waiting right now.
+  if (mReceived.Size() == 0 || mReceived.TakesAll()) {
     ReadWaiting();
   }
-  if (Received() == 0) {
+  if (mReceived.Size() == 0) {
     CheckDevice();
   }
-  size_t nTake =
-      mlInputLen == 0 ? Received() : std::min<size_t>(Received(), static_cast<size_t>(mlInputLen));
-  std::string sTaken = msReceived.substr(mnReadPos, nTake);
-  mnReadPos += nTake;
-  if (mnReadPos == msReceived.size()) {
-    msReceived.clear();
-    mnReadPos = 0;
-  }
+  std::string sTaken = mReceived.Take();
   UpdateWatch();
   return sTaken;
 }

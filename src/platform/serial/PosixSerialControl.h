@@ -5,6 +5,7 @@
 
 #include "platform/core/CMessagePump.h"
 #include "platform/serial/CLineSettings.h"
+#include "platform/serial/CReceiveBuffer.h"
 #include "platform/serial/ISerialControl.h"
 
 namespace ksv940 {
@@ -64,18 +65,15 @@ class CPosixSerialControl : public ISerialControl {
   /// Raises the device-gone failure while the port is open on a lost line.
   void CheckDevice() const;
   void ArrangeDrainWakeUp(int64_t lPending);
-  size_t Received() const { return msReceived.size() - mnReadPos; }
 
   std::shared_ptr<CMessagePump> mpPump;
   CLineSettings mSettings;
   int32_t mlPort = 1;
-  int32_t mlInputLen = 0;
   int miFd = -1;
   bool mfLineLost = false;
   std::string msDevice;
   std::string msStatus;
-  std::string msReceived;
-  size_t mnReadPos = 0;
+  CReceiveBuffer mReceived;
   std::string msPending;
   CMessagePump::Id mWatch = 0;
   CMessagePump::Id mWakeUp = 0;
