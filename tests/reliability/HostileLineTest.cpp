@@ -267,7 +267,8 @@ TEST_F(RealTime, AnAnalyzerThatVanishesMidTestIsReportedOnceAndItsPortOpensAgain
   EXPECT_EQ(Caught([&] { pVti->RunSafetyTest(pTest, nullptr); }).Number(), errVTI_Error);
   EXPECT_EQ(pVti->State(), evsIdle);
   ASSERT_EQ(mpBoxes->MessageBoxes().size(), 1U);
-  EXPECT_NE(mpBoxes->MessageBoxes()[0].sText.find("8020"), std::string::npos) << mpBoxes->MessageBoxes()[0].sText;
+  EXPECT_NE(mpBoxes->MessageBoxes()[0].sText.find("8020"), std::string::npos)
+      << mpBoxes->MessageBoxes()[0].sText;
   pVti->EndRemote(nullptr);
   EXPECT_EQ(pVti->State(), evsClosed);
   EXPECT_EQ(mpBoxes->MessageBoxes().size(), 1U);

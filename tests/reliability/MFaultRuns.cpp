@@ -1,7 +1,6 @@
 #include "reliability/MFaultRuns.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <memory>
 
@@ -9,9 +8,9 @@
 #include "model/CKsvTestOptions.h"
 #include "model/CKsvTestResult.h"
 #include "model/GDeclares.h"
-#include "platform/core/CAutomationError.h"
-#include "platform/forms/CForm.h"
-#include "platform/forms/IFormView.h"
+#include "platform/core/MText.h"
+#include "testing/CScriptedView.h"
+#include "testing/MCaught.h"
 
 namespace ksv940::test {
 
@@ -25,15 +24,6 @@ const SSweepTemplate kSweepTemplates[24] = {
 
 namespace {
 
-int32_t Raised(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const CAutomationError& err) {
-    return err.Number();
-  }
-  return 0;
-}
-
 std::shared_ptr<CKsvSafetyTest> MakeTest(const SSweepTemplate& tmpl) {
   auto pTest = std::make_shared<CKsvSafetyTest>();
   pTest->Initialize(tmpl.etc, tmpl.epc);
@@ -43,61 +33,12 @@ std::shared_ptr<CKsvSafetyTest> MakeTest(const SSweepTemplate& tmpl) {
 
 }  // namespace
 
-void CSweepOperator::Reset(int iStopAt) {
-  miStopAt = iStopAt;
-  iForms = 0;
-  iNoResistance = 0;
-  lStoppedUs = -1;
-  vBoxes.clear();
-  vEventsUs.clear();
-}
-
-void CSweepOperator::FormShown(CForm& frm) {
-  CMessagePump& pump = CContext::Get<CMessagePump>();
-  vEventsUs.push_back(pump.Clock().NowUs());
-  int iForm = iForms++;
-  CForm* pForm = &frm;
-  if (iForm == miStopAt && frm.Offers(eoaStop)) {
-    mOpen[pForm] = pump.AddTimer(pump.Clock().NowUs() + 500'000, 0, [this, pForm, &pump] {
-      mOpen[pForm] = 0;
-      lStoppedUs = pump.Clock().NowUs();
-      pForm->Click(eoaStop);
-    });
-  } else if (frm.Offers(eoaSkip)) {
-    // No resistance measured: measure again once, then skip. (An analyzer that never measures
-    // keeps asking as long as someone answers Continue, or lets the countdown continue.)
-    EOperatorAnswer eoa = iNoResistance++ == 0 ? eoaContinue : eoaSkip;
-    mOpen[pForm] = pump.AddTimer(pump.Clock().NowUs() + 1'000'000, 0, [this, pForm, eoa] {
-      mOpen[pForm] = 0;
-      pForm->Click(eoa);
-    });
-  } else if (!frm.CountingDown()) {
-    mOpen[pForm] = pump.AddTimer(pump.Clock().NowUs() + 1'000'000, 0, [this, pForm] {
-      mOpen[pForm] = 0;
-      pForm->Click(eoaContinue);
-    });
-  }
-}
-
-void CSweepOperator::FormHidden(CForm& frm) {
-  CMessagePump& pump = CContext::Get<CMessagePump>();
-  vEventsUs.push_back(pump.Clock().NowUs());
-  auto it = mOpen.find(&frm);
-  if (it != mOpen.end() && it->second != 0) {
-    pump.RemoveTimer(it->second);
-  }
-  mOpen.erase(&frm);
-}
-
-void CSweepOperator::Show(const std::string& sText, const std::string& /*sTitle*/,
-                          bool /*fExclamation*/) {
-  vBoxes.push_back(sText);
-}
-
-SSweepRun RunTest(CRig& rig, CSweepOperator& op, const SSweepTemplate& tmpl,
-                  const SSweepDisturbance& d) {
+SSweepRun RunTest(CRig& rig, const SSweepTemplate& tmpl, const SSweepDisturbance& d) {
   SSweepRun run;
-  op.Reset(d.iStopAtForm);
+  CScriptedView& op = rig.ctx.Operator();
+  op.AnswerUnscripted(d.iStopAtForm);
+  const size_t nFormsBefore = op.Forms().size();
+  const size_t nBoxesBefore = op.MessageBoxes().size();
   CMessagePump& pump = rig.ctx.Pump();
   int64_t lStartUs = pump.Clock().NowUs();
   std::vector<std::pair<int64_t, size_t>> vArrivals;  // when, how many characters
@@ -122,16 +63,27 @@ SSweepRun RunTest(CRig& rig, CSweepOperator& op, const SSweepTemplate& tmpl,
   EKsvTestState etsEarlier = pEarlier->State();
   size_t nBefore = rig.sim.Commands().size();
 
-  run.lError = Raised([&] { rig.pVti->RunSafetyTest(MakeTest(tmpl), &rig.guide); });
+  run.lError = Caught([&] { rig.pVti->RunSafetyTest(MakeTest(tmpl), &rig.guide); }, true).Number();
 
   if (abort != 0) {
     pump.RemoveTimer(abort);
   }
   rig.sim.SetMonitor({});
   run.lState = rig.pVti->State();
-  run.nBoxes = op.vBoxes.size();
-  for (const std::string& sBox : op.vBoxes) {
-    run.sBoxes += "[" + sBox + "] ";
+  run.nBoxes = op.MessageBoxes().size() - nBoxesBefore;
+  for (size_t n = nBoxesBefore; n < op.MessageBoxes().size(); ++n) {
+    run.sBoxes += "[" + op.MessageBoxes()[n].sText + "] ";
+  }
+  int64_t lStoppedUs = -1;
+  for (size_t n = nFormsBefore; n < op.Forms().size(); ++n) {
+    const SRecordedForm& form = op.Forms()[n];
+    run.vEventsUs.push_back(form.lShownUs - lStartUs);
+    if (form.lHiddenUs >= 0) {
+      run.vEventsUs.push_back(form.lHiddenUs - lStartUs);
+    }
+    if (form.eoaAnswer == eoaStop) {
+      lStoppedUs = form.lHiddenUs;
+    }
   }
   run.fNewResult = rig.pVti->TestResult() != pEarlier;
   run.fEarlierResultKept = pEarlier->Value() == fEarlierValue && pEarlier->State() == etsEarlier;
@@ -140,16 +92,13 @@ SSweepRun RunTest(CRig& rig, CSweepOperator& op, const SSweepTemplate& tmpl,
                        rig.sim.Commands().end());
   for (const auto& [lAtUs, nChars] : vArrivals) {
     run.vEventsUs.push_back(lAtUs - lStartUs);
-    if (op.lStoppedUs >= 0 && lAtUs > op.lStoppedUs) {
+    if (lStoppedUs >= 0 && lAtUs > lStoppedUs) {
       run.nSentAfterStop += nChars;
     }
   }
-  for (int64_t lAtUs : op.vEventsUs) {
-    run.vEventsUs.push_back(lAtUs - lStartUs);
-  }
   std::sort(run.vEventsUs.begin(), run.vEventsUs.end());
-  run.iForms = op.iForms;
-  run.fStopped = op.lStoppedUs >= 0;
+  run.iForms = static_cast<int>(op.Forms().size() - nFormsBefore);
+  run.fStopped = lStoppedUs >= 0;
   return run;
 }
 
@@ -163,16 +112,13 @@ void PrepareRig(CRig& rig) {
 
 SSweepRun RunOnce(ERigLink erl, const SSweepTemplate& tmpl, const SSweepDisturbance& d) {
   CRig rig(CSimScenario(), erl);
-  auto pOperator = std::make_shared<CSweepOperator>();
-  CContextScope scope;
-  InstallView(scope, pOperator);
   PrepareRig(rig);
   rig.Connect();
-  SSweepRun run = RunTest(rig, *pOperator, tmpl, d);
+  SSweepRun run = RunTest(rig, tmpl, d);
   // The next test on the same object, as a host goes on: the analyzer without its faults (a dead
   // line stays dead), the operator's stop lifted.
   rig.pVti->SetStopFlagForAPScreen(false);
-  SSweepRun next = RunTest(rig, *pOperator, tmpl, {});
+  SSweepRun next = RunTest(rig, tmpl, {});
   run.lNextError = next.lError;
   run.lNextState = next.lState;
   rig.pVti->EndRemote(&rig.guide);
@@ -183,11 +129,7 @@ std::string FaultName(const std::string& sCommand) {
   if (sCommand == "\x1b") {
     return "esc";
   }
-  std::string sName = sCommand;
-  for (char& c : sName) {
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return sName;
+  return LowerAscii(sCommand);
 }
 
 int32_t Occurrence(const std::vector<std::string>& vCommands, size_t k) {

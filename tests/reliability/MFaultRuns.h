@@ -3,15 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "platform/core/CMessagePump.h"
-#include "platform/forms/IFormView.h"
-
-#include "testing/CRig.h"
 #include "sim/CSimScenario.h"
+#include "testing/CRig.h"
 
 // One safety test run on a fresh plug-in object against the simulated analyzer, on virtual time,
 // disturbed at will, and what the host and the line saw of it: the ground both the fault sweep and
@@ -55,37 +51,12 @@ struct SSweepRun {
   int32_t lNextState = 0;
 };
 
-/// The operator of these runs: Continue a second after a dialog without a countdown appeared (in
-/// a test's second and later no-resistance dialogs Skip), a countdown left to run out, and Stop
-/// Test half a second after the iStopAt-th dialog (from 0) appeared, where it offers Stop Test.
-/// Message boxes are recorded and answered at once.
-class CSweepOperator : public IFormView {
- public:
-  /// Forgets what it saw, and stops at dialog iStopAt from now on (-1: never).
-  void Reset(int iStopAt);
-
-  void FormShown(CForm& frm) override;
-  void FormChanged(CForm& /*frm*/, const CControl* /*pControl*/) override {}
-  void FormHidden(CForm& frm) override;
-  void Show(const std::string& sText, const std::string& sTitle, bool fExclamation) override;
-
-  int iForms = 0;
-  int iNoResistance = 0;
-  int64_t lStoppedUs = -1;  ///< when Stop Test was pressed
-  std::vector<std::string> vBoxes;
-  std::vector<int64_t> vEventsUs;  ///< when dialogs came and went
-
- private:
-  int miStopAt = -1;
-  std::map<CForm*, CMessagePump::Id> mOpen;
-};
-
 /// Sets the options of these runs: stops before and after power changes, one-second delays.
 void PrepareRig(CRig& rig);
 /// Runs tmpl once on the rig's connected object, disturbed as d says (its faults replace those
-/// the analyzer had), answered by op. lNextError and lNextState are left alone.
-SSweepRun RunTest(CRig& rig, CSweepOperator& op, const SSweepTemplate& tmpl,
-                  const SSweepDisturbance& d);
+/// the analyzer had), answered by the rig's operator on its own (CScriptedView::AnswerUnscripted).
+/// lNextError and lNextState are left alone.
+SSweepRun RunTest(CRig& rig, const SSweepTemplate& tmpl, const SSweepDisturbance& d);
 /// Runs tmpl once on a new object connected over erl (options: stops before and after power
 /// changes, one-second power delays), disturbed as d says; then, with the faults cleared and the
 /// operator stop lifted as a host lifts it, the same test once more on the same object.

@@ -53,9 +53,6 @@ TEST_P(Soak, TestAfterTestWithRandomDisturbancesKeepsTheRulesAndGrowsNothing) {
   auto Chance = [&](int iPercent) { return static_cast<int>(random() % 100) < iPercent; };
 
   CRig rig(CSimScenario(), GetParam());
-  auto pOperator = std::make_shared<CSweepOperator>();
-  CContextScope scope;
-  InstallView(scope, pOperator);
   PrepareRig(rig);
   rig.Connect();
   size_t nTimersAtStart = rig.ctx.Pump().TimerCount();
@@ -107,7 +104,7 @@ TEST_P(Soak, TestAfterTestWithRandomDisturbancesKeepsTheRulesAndGrowsNothing) {
       disturbance.iStopAtForm = static_cast<int>(random() % 3);
     }
 
-    SSweepRun run = RunTest(rig, *pOperator, tmpl, disturbance);
+    SSweepRun run = RunTest(rig, tmpl, disturbance);
 
     SCOPED_TRACE("seed " + std::to_string(uSeed) + ", test " + std::to_string(lTest) + " (code " +
                  std::to_string(tmpl.etc) + ")");
