@@ -76,7 +76,8 @@ struct SCommandRun {
   long lPeakRssKb = 0;  ///< the process's largest resident set
 };
 
-/// Runs the ksv940 command built beside this benchmark with vArgs, its output thrown away.
+/// Runs the ksv940 command built beside this benchmark (or the one $KSV940_BENCH_BINARY names,
+/// to compare builds) with vArgs, its output thrown away.
 inline SCommandRun RunKsv940(std::vector<std::string> vArgs) {
   SCommandRun run;
   char szSelf[4096];
@@ -86,6 +87,9 @@ inline SCommandRun RunKsv940(std::vector<std::string> vArgs) {
   }
   std::string sBinary = std::string(szSelf, static_cast<size_t>(n));
   sBinary = sBinary.substr(0, sBinary.rfind('/') + 1) + "ksv940";
+  if (const char* szOther = std::getenv("KSV940_BENCH_BINARY"); szOther != nullptr) {
+    sBinary = szOther;
+  }
   if (access(sBinary.c_str(), X_OK) != 0) {
     return run;
   }

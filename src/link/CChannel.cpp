@@ -157,6 +157,7 @@ std::string CChannel::Receive(const std::string& sAck, int32_t iTmOut, bool fPar
   size_t n = sAck.size();
   std::string sCollected;
   bool fDone = false;
+  bool fOverflow = false;
   if (n > 0) {
     std::shared_ptr<FPort> pForm = PortForm();
     mfTimeOut = false;
@@ -164,16 +165,30 @@ std::string CChannel::Receive(const std::string& sAck, int32_t iTmOut, bool fPar
     pForm->Comm().SetInputLen(1);
     // One character per read, so that reading stops exactly at the first terminator. The thread
     // yields only while nothing is waiting: a burst is read in one go.
-    while (!fDone && !mfTimeOut && !mfAbortRequested) {
+    while (!fDone && !fOverflow && !mfTimeOut && !mfAbortRequested) {
       if (pForm->Comm().InBufferCount() == 0) {
         Pump().ProcessMessages();
       }
       if (pForm->Comm().InBufferCount() >= 1) {
         sCollected += pForm->Comm().Input();
         fDone = sCollected.ends_with(sAck);
+        fOverflow = !fDone && sCollected.size() >= kLongestReply;
       }
     }
     pForm->StopTimer();
+  }
+  if (fOverflow) {
+    // A flood without the terminator: no reply can follow it within reason. Kept, a part of it
+    // could pass for a reading, so none of it is handed on; without fCheck it fails for good,
+    // as an error reply to the last attempt does.
+    Trace("Reply too long ::" + std::to_string(sCollected.size()) + " characters");
+    if (fCheck) {
+      mfTransmitReceiveFlag = false;
+      return {};
+    }
+    mfTransmitReceiveFlag = true;
+    mfTestAbortFlag = true;
+    RaiseError(errVTI_InvalidReply, kSource, "", {std::string()});
   }
   if (fCheck) {
     std::string sResult = fDone ? ParseResult(sCollected, fParse) : std::string();

@@ -59,6 +59,8 @@ class CChannel {
   /// without it, it sets TransmitReceiveFlag and TestAbortFlag and raises errVTI_NoReply (with
   /// Port). An aborted wait and an empty terminator return the empty text. Characters after the
   /// terminator stay for the next Transmit to discard. Neither checks nor changes State.
+  /// kLongestReply characters without the terminator end the receive at once: with fCheck as
+  /// the empty text, otherwise with both flags set and errVTI_InvalidReply.
   std::string Receive(const std::string& sAck, int32_t iTmOut, bool fParse = false,
                       bool fCheck = false);
   /// Reads the stream of reading lines (CR LF, 10 s each at most) until the time of day in whole

@@ -176,7 +176,8 @@ std::string CKsvMlcQuery::QueryPort(const std::string& sTx, const std::string& s
     mfrmPort->StartTimer(iTmOut);
     // The time-out counts from the moment the command was handed over, not from when it has
     // left: the query does not wait for the output to drain.
-    while (!fDone && !mfTimedOut) {
+    // A flood without the terminator ends the wait like a time-out: it is no reply.
+    while (!fDone && !mfTimedOut && sCollected.size() < kLongestReply) {
       if (comm.InBufferCount() == 0) {
         CContext::Get<CMessagePump>().ProcessMessages();
       }

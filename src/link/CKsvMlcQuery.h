@@ -54,7 +54,7 @@ class CKsvMlcQuery : public IAutomationObject, public IOrvexMLCQuery {
   void CloseQueryPort();
   /// Discards what is waiting, sends sTx unchanged and collects what arrives until it ends with
   /// sAck, within iTmOut ms. Answers the collected reply, terminator included, or "" when the
-  /// terminator did not come in time.
+  /// terminator did not come in time or kLongestReply characters came without it.
   std::string QueryPort(const std::string& sTx, const std::string& sAck, int16_t iTmOut);
   /// The TimeOut event of the port form.
   void mfrmPort_TimeOut();

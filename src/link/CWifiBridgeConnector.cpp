@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <utility>
 
 #include "link/MWire.h"
 #include "model/GDeclares.h"
@@ -23,7 +25,18 @@
 
 namespace ksv940 {
 
-namespace {}  // namespace
+namespace {
+
+// What the connector holds at most of what the bridge sent and nobody has taken yet. A reply line
+// ends within kLongestReply characters, and one arrival adds at most as much again.
+constexpr size_t kHeldLimit = 2 * kLongestReply;
+
+std::string TooLong() {
+  return "The wireless bridge sent more than " + std::to_string(kLongestReply) +
+         " characters without a line end.";
+}
+
+}  // namespace
 
 CWifiBridgeConnector::CWifiBridgeConnector(std::string sAddress, int32_t lReplyFloorMs)
     : msAddress(std::move(sAddress)),
@@ -159,6 +172,7 @@ std::string CWifiBridgeConnector::SendCommand(const std::string& sCommand,
     Log("dropped", msReceived);
     msReceived.clear();
   }
+  mfOverrun = false;
   std::string sLine = sCommand + kCrLf;
   Log(">", sLine);
   size_t nSent = 0;
@@ -181,10 +195,18 @@ std::string CWifiBridgeConnector::SendCommand(const std::string& sCommand,
     return {};
   }
   int32_t lWaitMs = std::max<int32_t>(*iWaitMs, mlReplyFloorMs);
-  mpPump->RunUntil(mpPump->Clock().NowUs() + lWaitMs * 1000LL,
-                   [this] { return msReceived.find(kCrLf) != std::string::npos || mfPeerClosed; });
+  mpPump->RunUntil(mpPump->Clock().NowUs() + lWaitMs * 1000LL, [this] {
+    return msReceived.find(kCrLf) != std::string::npos || msReceived.size() >= kLongestReply ||
+           mfPeerClosed;
+  });
   size_t nEnd = msReceived.find(kCrLf);
-  if (nEnd == std::string::npos) {
+  if (nEnd == std::string::npos || nEnd >= kLongestReply) {
+    if (nEnd != std::string::npos || msReceived.size() >= kLongestReply) {
+      // A flood is no reply; none of it may pass for one.
+      Log("dropped", msReceived);
+      msReceived.clear();
+      Fail(TooLong());
+    }
     if (mfPeerClosed) {
       Fail("The wireless bridge closed the connection.");
     }
@@ -202,10 +224,26 @@ std::string CWifiBridgeConnector::FlushData(int16_t iWaitMs) {
   }
   std::string sData;
   sData.swap(msReceived);
+  bool fOverrun = std::exchange(mfOverrun, false);
   if (sData.empty()) {
     return {};
   }
   Log("<", sData);
+  // The newest output must have come whole: not a flood without a line end, and not a line whose
+  // beginning went when older characters were let go.
+  size_t nLastEnd = sData.rfind(kCrLf);
+  size_t nStart = 0;
+  if (nLastEnd != std::string::npos) {
+    size_t nPrevious = std::string_view(sData).substr(0, nLastEnd).rfind(kCrLf);
+    if (nPrevious != std::string::npos) {
+      nStart = nPrevious + 2;
+    } else if (fOverrun) {
+      Fail(TooLong());
+    }
+  }
+  if ((nLastEnd == std::string::npos ? sData.size() : nLastEnd) - nStart >= kLongestReply) {
+    Fail(TooLong());
+  }
   return NewestOutputOf(sData);
 }
 
@@ -244,6 +282,12 @@ void CWifiBridgeConnector::OnReadable() {
   ssize_t nRead = recv(miSocket, buffer, sizeof buffer, 0);
   if (nRead > 0) {
     msReceived.append(buffer, static_cast<size_t>(nRead));
+    if (msReceived.size() > kHeldLimit) {
+      // Only the newest characters can still matter: SendCommand looks for its reply after every
+      // arrival, and FlushData answers the newest line. The older ones go.
+      msReceived.erase(0, msReceived.size() - kHeldLimit);
+      mfOverrun = true;
+    }
   } else if (nRead == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
     // The bridge went away: stop watching, or the pump would be told again and again.
     mfPeerClosed = true;

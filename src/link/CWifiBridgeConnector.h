@@ -15,6 +15,8 @@ class CClassRegistry;
 /// Our wireless connector: a TCP client of a serial-to-network bridge that serves the analyzer's
 /// serial line as raw bytes (as ser2net's raw mode does). The bridge's address comes from
 /// $KSV940_WIFI ("host:port") unless one is given. Every wait runs on the thread's message pump.
+/// It holds at most a few kilobytes of what the bridge sends: a reply line, or the newest line a
+/// flush answers, that does not end within kLongestReply characters fails the call.
 class CWifiBridgeConnector : public IWifiConnector {
  public:
   /// sAddress: "host:port"; empty means $KSV940_WIFI (or no bridge when that is unset).
@@ -66,6 +68,7 @@ class CWifiBridgeConnector : public IWifiConnector {
   CMessagePump::Id mWatch = 0;
   bool mfPeerClosed = false;
   std::string msReceived;
+  bool mfOverrun = false;  // older characters of msReceived were let go
   std::string msLogPath;
   bool mfMonitor = false;
   std::ofstream mLog;

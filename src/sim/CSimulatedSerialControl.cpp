@@ -34,9 +34,9 @@ void CSimulatedSerialControl::SetPortOpen(bool fOpen) {
     return;
   }
   mlOpenPort = mlPort;
-  msReceived.clear();
+  mReceived.Clear();
   mpLine->SetReceiver(CSimulatedLine::eslHost, [this](std::string_view sArrived) {
-    msReceived.append(sArrived.data(), sArrived.size());
+    mReceived.Append(sArrived.data(), sArrived.size());
   });
 }
 
@@ -48,34 +48,26 @@ void CSimulatedSerialControl::Close() {
   mpLine->SetReceiver(CSimulatedLine::eslHost, nullptr);
   mpLine.reset();
   mpPorts->Release(mlOpenPort, this);
-  msReceived.clear();
+  mReceived.Clear();
 }
 
 int32_t CSimulatedSerialControl::InBufferCount() {
-  return static_cast<int32_t>(std::min<size_t>(msReceived.size(), INT32_MAX));
+  return mReceived.Count();
 }
 
 void CSimulatedSerialControl::SetInBufferCount(int32_t lCount) {
   if (lCount != 0) {
     RaiseRuntimeError(erInvalidCall);
   }
-  msReceived.clear();
+  mReceived.Clear();
 }
 
 void CSimulatedSerialControl::SetInputLen(int32_t lLength) {
-  if (lLength < 0) {
-    RaiseRuntimeError(erInvalidCall);
-  }
-  mlInputLen = lLength;
+  mReceived.SetInputLen(lLength);
 }
 
 std::string CSimulatedSerialControl::Input() {
-  size_t nTake = mlInputLen == 0
-                     ? msReceived.size()
-                     : std::min<size_t>(msReceived.size(), static_cast<size_t>(mlInputLen));
-  std::string sTaken = msReceived.substr(0, nTake);
-  msReceived.erase(0, nTake);
-  return sTaken;
+  return mReceived.Take();
 }
 
 void CSimulatedSerialControl::Output(const std::string& sData) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "platform/serial/CLineSettings.h"
+#include "platform/serial/CReceiveBuffer.h"
 #include "platform/serial/ISerialControl.h"
 #include "sim/CSimulatedPorts.h"
 
@@ -39,9 +41,9 @@ class CSimulatedSerialControl : public ISerialControl {
   std::shared_ptr<CSimulatedLine> mpLine;
   int32_t mlPort = 1;
   int32_t mlOpenPort = 0;
-  int32_t mlInputLen = 0;
   std::string msStatus;
-  std::string msReceived;
+  // A simulated line has no device to hold back what does not fit: the buffer takes everything.
+  CReceiveBuffer mReceived{SIZE_MAX};
 };
 
 }  // namespace ksv940

@@ -1,10 +1,4 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <functional>
@@ -351,58 +345,6 @@ TEST(CmdCalibrateAndHv, ConnectDoTheOneOperationAndEndRemoteOperation) {
     EXPECT_EQ(r.run.sErr, row.sErr);
     EXPECT_EQ(r.sSent, row.sSent);
   }
-}
-
-// The built command with its own simulated analyzer on a pseudo-terminal, in real time, killed
-// outright while its second step runs: its report holds the first step, whole.
-TEST(CmdRunEndToEnd, AReportSurvivesTheRunBeingKilledBetweenSteps) {
-  test::CTempDir dir;
-  std::string sPlan = dir.Write("plan.xml", R"(<KSV940Plan name="Killed">
-  <Calibrate/>
-  <KSV940Test ID="3" PC="1"/>
-  <KSV940Test ID="8" PC="3" AP="all"/>
-</KSV940Plan>)");
-  std::string sReport = dir.PathOf("r.json");
-  std::string sOut = dir.PathOf("out");
-  std::vector<std::string> vArgs = {KSV940_BINARY, "run",  sPlan,      "--simulate",
-                                    "--operator",  "auto", "--report", sReport};
-  std::vector<char*> vArgv;
-  for (std::string& sArg : vArgs) {
-    vArgv.push_back(sArg.data());
-  }
-  vArgv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, sOut.c_str(), O_WRONLY | O_CREAT, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, KSV940_BINARY, &actions, nullptr, vArgv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  // The insulation test of the second step takes about 4 s: time enough to see the first step's
-  // report and kill the run.
-  bool fFirstDone = false;
-  for (int i = 0; i < 1000 && !fFirstDone; ++i) {
-    std::string sJson = ReadFile(sReport);
-    // The step's line goes out after the report that holds it.
-    fFirstDone = !sJson.empty() && json::parse(sJson)["steps"][0]["state"] == "completed" &&
-                 !ReadFile(sOut).empty();
-    if (!fFirstDone) {
-      usleep(10'000);
-    }
-  }
-  kill(pid, SIGKILL);
-  int iStatus = 0;
-  waitpid(pid, &iStatus, 0);
-  ASSERT_TRUE(fFirstDone);
-  EXPECT_TRUE(WIFSIGNALED(iStatus));
-  json report = json::parse(ReadFile(sReport));
-  EXPECT_EQ(StatesOf(report), "completed skipped skipped");
-  EXPECT_EQ(report["outcome"], "incomplete");
-  EXPECT_EQ(report["finished"], nullptr);
-  EXPECT_EQ(report["analyzer"]["model"], "KSV 940");
-  EXPECT_EQ(report["steps"][0]["display"], "0.000 Ohm AC+DC");
-  EXPECT_EQ(ReadFile(sOut),
-            "1/3  Zero the test leads                       0.000 Ohm AC+DC     completed\n");
 }
 
 }  // namespace

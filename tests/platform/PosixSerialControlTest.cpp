@@ -5,6 +5,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "link/CChannel.h"
 #include "platform/core/CContext.h"
 #include "platform/core/PosixPumpPlatform.h"
@@ -12,6 +16,7 @@
 #include "testing/CPseudoTerminal.h"
 #include "testing/CTempDir.h"
 #include "testing/CTraceRecorder.h"
+#include "testing/MCaught.h"
 
 namespace ksv940 {
 namespace {
@@ -99,20 +104,32 @@ TEST_F(PosixSerialControlTest, BytesTravelUnchangedAndOutputWaitsForTheFarEnd) {
   pControl->Output(sBlock);
   EXPECT_GT(pControl->OutBufferCount(), 0);
   std::string sRead;
+  CMessagePump::Id idReader = 0;
   pPump->AddTimer(pClock->NowUs() + 20'000, 0, [&] {
-    CPosixPumpPlatform::Of(*pPump).WatchReadable(pty.FarEnd(),
-                                                 [&] { sRead += pty.ReadAvailable(); });
+    idReader = CPosixPumpPlatform::Of(*pPump).WatchReadable(
+        pty.FarEnd(), [&] { sRead += pty.ReadAvailable(); });
   });
   EXPECT_TRUE(PumpUntil([&] { return pControl->OutBufferCount() == 0; }, 2000));
   EXPECT_TRUE(PumpUntil([&] { return sRead.size() == sBlock.size(); }));
   EXPECT_EQ(sRead, sBlock);
+  CPosixPumpPlatform::Of(*pPump).Unwatch(idReader);
 
-  // A hung-up line loses output and receives nothing; the port stays open.
+  // A hung-up line hands over what came before it, then fails every exchange at once (8020)
+  // instead of running into time-outs; the port stays open until the caller closes it.
+  pty.Write("*\r\n");
+  ASSERT_TRUE(PumpUntil([&] { return pControl->InBufferCount() == 3; }));
   pty.CloseFarEnd();
-  EXPECT_FALSE(PumpUntil([&] { return pControl->InBufferCount() > 0; }, 30));
-  EXPECT_NO_THROW(pControl->Output("stat\r\n"));
-  EXPECT_EQ(pControl->OutBufferCount(), 0);
+  EXPECT_TRUE(PumpUntil([&] { return !pPump->ProcessPending(); }));
+  pControl->SetInputLen(0);
+  EXPECT_EQ(pControl->Input(), "*\r\n");
+  for (const auto& fnMember : std::vector<std::function<void()>>{
+           [&] { pControl->InBufferCount(); }, [&] { pControl->Output("stat\r\n"); },
+           [&] { pControl->SetInBufferCount(0); }, [&] { pControl->Input(); }}) {
+    EXPECT_EQ(test::Caught(fnMember).Number(), 8020);
+  }
   EXPECT_TRUE(pControl->PortOpen());
+  pControl->SetPortOpen(false);
+  EXPECT_FALSE(pControl->PortOpen());
 }
 
 }  // namespace

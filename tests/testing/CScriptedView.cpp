@@ -36,8 +36,15 @@ void CScriptedView::FormShown(CForm& frm) {
   }
   mvForms.push_back(record);
   if (mAnswers.empty() && mfAnswerUnscripted) {
-    bool fStop = miStopAt-- == 0;
-    Then(fStop ? eoaStop : record.fCountdown ? eoaNone : eoaContinue, fStop ? 500 : 1000);
+    if (miStopAt-- == 0 && frm.Offers(eoaStop)) {
+      Then(eoaStop, 500);
+    } else if (frm.Offers(eoaSkip)) {
+      // No resistance measured: measure again once, then skip. (An analyzer that never measures
+      // keeps asking as long as someone answers Continue, or lets the countdown continue.)
+      Then(mnNoResistance++ == 0 ? eoaContinue : eoaSkip, 1000);
+    } else {
+      Then(record.fCountdown ? eoaNone : eoaContinue, 1000);
+    }
   }
   if (mAnswers.empty()) {
     throw std::logic_error("scripted operator: no answer left for " + frm.Name());

@@ -54,11 +54,13 @@ class CScriptedView : public IFormView {
   CScriptedView& Then(EOperatorAnswer eoa, int64_t lAfterMs = 0);
   CScriptedView& ThenLetItRun() { return Then(eoaNone); }
   /// From now on forms beyond the script answer themselves: Continue a second after a form
-  /// without a countdown appeared, nothing where the countdown closes it, and Stop Test half a
-  /// second after the iStopAt-th such form (0 first, counted from this call) appeared.
+  /// without a countdown appeared, nothing where the countdown closes it, a no-resistance form
+  /// Continue the first time and Skip after, and Stop Test half a second after the iStopAt-th such
+  /// form (0 first, counted from this call) appeared, where it offers Stop Test.
   void AnswerUnscripted(int iStopAt = -1) {
     mfAnswerUnscripted = true;
     miStopAt = iStopAt;
+    mnNoResistance = 0;
   }
   /// How long each message box stays before OK is pressed (pump time); 0 by default.
   void SetMessageBoxDelay(int64_t lMs) { mlMessageBoxDelayMs = lMs; }
@@ -84,6 +86,7 @@ class CScriptedView : public IFormView {
   int64_t mlMessageBoxDelayMs = 0;
   bool mfAnswerUnscripted = false;
   int miStopAt = -1;
+  int mnNoResistance = 0;
 };
 
 }  // namespace ksv940

@@ -45,6 +45,8 @@ class CMessagePump {
   Id AddTimer(int64_t lDueUs, int64_t lPeriodUs, Callback fnFire);
   void RemoveTimer(Id id);
   bool HasTimer(Id id) const { return mTimers.count(id) != 0; }
+  /// How many timers the pump holds: what a long run must not grow.
+  size_t TimerCount() const { return mTimers.size(); }
 
   /// Queues a task to run from ProcessMessages. The only member that may be called from any
   /// thread.

@@ -28,6 +28,8 @@ class CPosixPumpPlatform : public IPumpPlatform {
   /// made); level-triggered like WatchReadable.
   CMessagePump::Id WatchWritable(int iFd, CMessagePump::Callback fnWritable);
   void Unwatch(CMessagePump::Id id);
+  /// How many descriptors are watched: what a long run must not grow.
+  size_t WatchCount() const { return mWatches.size(); }
 
   bool Wait(int64_t lTimeoutUs) override;
   void Wake() override;

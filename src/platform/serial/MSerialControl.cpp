@@ -12,4 +12,11 @@ void RaisePortNotOpen() {
                          "Operation valid only when the port is open");
 }
 
+void RaiseDeviceGone() {
+  constexpr int32_t kDeviceGone = 8020;
+  throw CAutomationError(kDeviceGone, kComponentName,
+                         "Error reading comm device: the device is gone (unplugged, or its line "
+                         "hung up)");
+}
+
 }  // namespace ksv940

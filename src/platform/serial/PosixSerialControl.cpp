@@ -23,8 +23,10 @@ namespace ksv940 {
 
 namespace {
 
-// Characters kept while nobody reads them; beyond this the line overruns and drops what comes.
-constexpr size_t kReceiveBufferLimit = 1 << 20;
+// Characters held while nobody reads them. A reply is a few dozen characters, and nothing ever
+// needs more than a few kilobytes held; while the buffer is full, what else arrives waits in the
+// device (the operating system's own buffer, then the far side), as behind a control whose
+// receive buffer is full.
 
 // While the far side takes nothing, the wake-ups to look at the output again back off up to this.
 constexpr int64_t kLongestStallUs = 100'000;
@@ -131,7 +133,7 @@ void CPosixSerialControl::Open() {
     return;
   }
   mfLineLost = false;
-  mWatch = CPosixPumpPlatform::Of(*mpPump).WatchReadable(miFd, [this] { ReadWaiting(); });
+  UpdateWatch();
   msStatus = "Connected";
 }
 
@@ -201,8 +203,7 @@ void CPosixSerialControl::Close() {
     miFd = -1;
   }
   msDevice.clear();
-  msReceived.clear();
-  mnReadPos = 0;
+  mReceived.Clear();
   msPending.clear();
   mlLastPending = 0;
   mlStallUs = 0;
@@ -210,8 +211,10 @@ void CPosixSerialControl::Close() {
 
 void CPosixSerialControl::LineLost() {
   // The device is gone (a pseudo-terminal whose other side closed, a USB adapter pulled out). Its
-  // descriptor would report that at every turn of the pump, so it is no longer watched; output
-  // is lost as on a cable with nothing at its far end, and a receive times out.
+  // descriptor would report that at every turn of the pump, so it is no longer watched. Nothing
+  // can come back on it: every member that reads, writes or discards fails from now on (as the
+  // system's calls on such a device do), so a waiting exchange ends at once instead of running
+  // into its time-outs.
   mfLineLost = true;
   if (mWatch != 0) {
     CPosixPumpPlatform::Of(*mpPump).Unwatch(mWatch);
@@ -224,70 +227,75 @@ void CPosixSerialControl::ReadWaiting() {
   if (miFd < 0 || mfLineLost) {
     return;
   }
-  char buffer[4096];
-  // Bounded, so that a far side that never stops sending cannot hold the thread here; the pump
-  // comes back for the rest.
-  for (int iRound = 0; iRound < 16; ++iRound) {
-    ssize_t nRead = read(miFd, buffer, sizeof buffer);
+  // Only as much as the buffer has room for: the rest stays in the device, nothing is dropped, and
+  // a far side that never stops sending can neither grow the buffer nor hold the thread here.
+  char buffer[CReceiveBuffer::kLimit];
+  while (mReceived.Room() > 0) {
+    ssize_t nRead = read(miFd, buffer, mReceived.Room());
     if (nRead > 0) {
-      if (mnReadPos > 0 && mnReadPos * 2 >= msReceived.size()) {
-        msReceived.erase(0, mnReadPos);
-        mnReadPos = 0;
-      }
-      size_t nRoom = kReceiveBufferLimit - std::min(kReceiveBufferLimit, Received());
-      msReceived.append(buffer, std::min(nRoom, static_cast<size_t>(nRead)));
+      mReceived.Append(buffer, static_cast<size_t>(nRead));
       continue;
     }
     if (nRead < 0 && errno == EINTR) {
       continue;
     }
-    if (nRead < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+    if (nRead == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+      LineLost();  // end of file or an I/O error: the line is gone
       return;
     }
-    LineLost();  // end of file or an I/O error: the line is gone
-    return;
+    break;
+  }
+  UpdateWatch();
+}
+
+void CPosixSerialControl::UpdateWatch() {
+  // The descriptor is watched while the buffer has room: a full buffer would otherwise make the
+  // pump report it readable at every turn.
+  bool fWanted = miFd >= 0 && !mfLineLost && mReceived.Room() > 0;
+  if (fWanted && mWatch == 0) {
+    mWatch = CPosixPumpPlatform::Of(*mpPump).WatchReadable(miFd, [this] { ReadWaiting(); });
+  } else if (!fWanted && mWatch != 0) {
+    CPosixPumpPlatform::Of(*mpPump).Unwatch(mWatch);
+    mWatch = 0;
   }
 }
 
 int32_t CPosixSerialControl::InBufferCount() {
   // The pump's watch keeps the buffer filled; the device is asked directly only when the buffer is
   // empty, so that reading a reply a character at a time costs no system call per character.
-  if (Received() == 0) {
+  if (mReceived.Size() == 0) {
     ReadWaiting();
+    CheckDevice();
   }
-  return static_cast<int32_t>(std::min<size_t>(Received(), INT32_MAX));
+  return mReceived.Count();
 }
 
 void CPosixSerialControl::SetInBufferCount(int32_t lCount) {
   if (lCount != 0) {
     RaiseRuntimeError(erInvalidCall);
   }
-  msReceived.clear();
-  mnReadPos = 0;
+  CheckDevice();
+  mReceived.Clear();
   if (miFd >= 0) {
     tcflush(miFd, TCIFLUSH);
   }
+  UpdateWatch();
 }
 
 void CPosixSerialControl::SetInputLen(int32_t lLength) {
-  if (lLength < 0) {
-    RaiseRuntimeError(erInvalidCall);
-  }
-  mlInputLen = lLength;
+  mReceived.SetInputLen(lLength);
 }
 
 std::string CPosixSerialControl::Input() {
-  if (mlInputLen == 0 || Received() == 0) {
+  // Everything asked for (InputLen 0) includes what the device has waiting right now.
+  if (mReceived.Size() == 0 || mReceived.TakesAll()) {
     ReadWaiting();
   }
-  size_t nTake =
-      mlInputLen == 0 ? Received() : std::min<size_t>(Received(), static_cast<size_t>(mlInputLen));
-  std::string sTaken = msReceived.substr(mnReadPos, nTake);
-  mnReadPos += nTake;
-  if (mnReadPos == msReceived.size()) {
-    msReceived.clear();
-    mnReadPos = 0;
+  if (mReceived.Size() == 0) {
+    CheckDevice();
   }
+  std::string sTaken = mReceived.Take();
+  UpdateWatch();
   return sTaken;
 }
 
@@ -295,11 +303,16 @@ void CPosixSerialControl::Output(const std::string& sData) {
   if (miFd < 0) {
     RaisePortNotOpen();
   }
-  if (mfLineLost) {
-    return;
-  }
+  CheckDevice();
   msPending += sData;
   WritePending();
+  CheckDevice();
+}
+
+void CPosixSerialControl::CheckDevice() const {
+  if (miFd >= 0 && mfLineLost) {
+    RaiseDeviceGone();
+  }
 }
 
 void CPosixSerialControl::WritePending() {

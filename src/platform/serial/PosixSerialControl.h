@@ -5,6 +5,7 @@
 
 #include "platform/core/CMessagePump.h"
 #include "platform/serial/CLineSettings.h"
+#include "platform/serial/CReceiveBuffer.h"
 #include "platform/serial/ISerialControl.h"
 
 namespace ksv940 {
@@ -17,9 +18,16 @@ namespace ksv940 {
 /// control; the modem lines are left alone.
 ///
 /// The thread's message pump watches the open device: whenever characters arrive they are taken
-/// into the control's receive buffer, so a wait with unread characters costs nothing. While output
+/// into the control's receive buffer, so a wait with unread characters costs nothing. The buffer
+/// holds at most 4096 characters; while it is full, further characters wait in the device until
+/// they are read or discarded, so nothing received is dropped in between. While output
 /// is pending, reading the send count arranges a wake-up of the pump for about when the line can
 /// have sent it, later and later while the far side takes nothing.
+///
+/// When the device goes away while the port is open (the line hangs up, the adapter is pulled
+/// out), what was received can still be read; after that every member that reads, writes or
+/// discards raises the device-gone failure (8020) until the port is closed. The port then opens
+/// again once the device is back.
 class CPosixSerialControl : public ISerialControl {
  public:
   CPosixSerialControl();
@@ -47,24 +55,25 @@ class CPosixSerialControl : public ISerialControl {
   void Open();
   void Close();
   bool Configure(std::string& sReason);
-  /// Takes what the device has waiting into the receive buffer.
+  /// Takes what the device has waiting into the receive buffer, as far as it has room.
   void ReadWaiting();
+  /// Watches the device while the buffer has room, and only then.
+  void UpdateWatch();
   /// Hands pending output to the device as far as it takes it.
   void WritePending();
   void LineLost();
+  /// Raises the device-gone failure while the port is open on a lost line.
+  void CheckDevice() const;
   void ArrangeDrainWakeUp(int64_t lPending);
-  size_t Received() const { return msReceived.size() - mnReadPos; }
 
   std::shared_ptr<CMessagePump> mpPump;
   CLineSettings mSettings;
   int32_t mlPort = 1;
-  int32_t mlInputLen = 0;
   int miFd = -1;
   bool mfLineLost = false;
   std::string msDevice;
   std::string msStatus;
-  std::string msReceived;
-  size_t mnReadPos = 0;
+  CReceiveBuffer mReceived;
   std::string msPending;
   CMessagePump::Id mWatch = 0;
   CMessagePump::Id mWakeUp = 0;

@@ -13,7 +13,6 @@ namespace ksv940 {
 namespace {
 
 // Characters kept while nobody reads them; beyond this the line overruns and drops what comes.
-constexpr size_t kReceiveBufferLimit = 1 << 20;
 
 class CWin32SerialControlFactory : public ISerialControlFactory {
  public:
@@ -190,8 +189,7 @@ void CWin32SerialControl::Close() {
   mfWritePending = false;
   ResetEvent(mReadOverlapped.hEvent);
   ResetEvent(mWriteOverlapped.hEvent);
-  msReceived.clear();
-  mnReadPos = 0;
+  mReceived.Clear();
   msWriting.clear();
   msQueued.clear();
 }
@@ -211,14 +209,17 @@ void CWin32SerialControl::LineLost() {
 
 void CWin32SerialControl::StartRead() {
   // Bounded: characters that keep arriving at once are taken by the pump's next turn.
-  for (int iRound = 0;
-       iRound < 64 && mhPort != INVALID_HANDLE_VALUE && !mfLineLost && !mfReadPending; ++iRound) {
+  // While the buffer is full no read is pending: further characters wait in the driver (and the
+  // device) until Input or a discard makes room, as on the other platforms.
+  for (int iRound = 0; iRound < 64 && mhPort != INVALID_HANDLE_VALUE && !mfLineLost &&
+                       !mfReadPending && mReceived.Room() > 0;
+       ++iRound) {
     ResetEvent(mReadOverlapped.hEvent);
     DWORD nRead = 0;
     if (ReadFile(mhPort, &mcReadChar, 1, &nRead, &mReadOverlapped)) {
       // Completed at once: the overlapped event is set too; take the character now.
-      if (nRead == 1 && Received() < kReceiveBufferLimit) {
-        msReceived += mcReadChar;
+      if (nRead == 1) {
+        mReceived.Append(&mcReadChar, 1);
       }
       ResetEvent(mReadOverlapped.hEvent);
       ReadWaiting();
@@ -250,8 +251,8 @@ void CWin32SerialControl::ReadCompleted() {
   }
   mfReadPending = false;
   ResetEvent(mReadOverlapped.hEvent);
-  if (nRead == 1 && Received() < kReceiveBufferLimit) {
-    msReceived += mcReadChar;
+  if (nRead == 1) {
+    mReceived.Append(&mcReadChar, 1);
   }
   ReadWaiting();
   StartRead();
@@ -263,33 +264,30 @@ void CWin32SerialControl::ReadWaiting() {
   }
   COMSTAT stat{};
   DWORD dwErrors = 0;
-  if (!ClearCommError(mhPort, &dwErrors, &stat) || stat.cbInQue == 0) {
+  if (!ClearCommError(mhPort, &dwErrors, &stat) || stat.cbInQue == 0 || mReceived.Room() == 0) {
     return;
   }
-  std::string sChunk(stat.cbInQue, '\0');
+  // Only as much as the buffer has room for; the rest stays in the driver.
+  DWORD nWanted = static_cast<DWORD>(std::min<size_t>(stat.cbInQue, mReceived.Room()));
+  std::string sChunk(nWanted, '\0');
   OVERLAPPED overlapped{};
   overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   DWORD nRead = 0;
   // The characters are there: the read completes at once, or very nearly so.
-  if (ReadFile(mhPort, sChunk.data(), stat.cbInQue, &nRead, &overlapped) ||
+  if (ReadFile(mhPort, sChunk.data(), nWanted, &nRead, &overlapped) ||
       (GetLastError() == ERROR_IO_PENDING &&
        GetOverlappedResult(mhPort, &overlapped, &nRead, TRUE))) {
-    if (mnReadPos > 0 && mnReadPos * 2 >= msReceived.size()) {
-      msReceived.erase(0, mnReadPos);
-      mnReadPos = 0;
-    }
-    size_t nRoom = kReceiveBufferLimit - std::min(kReceiveBufferLimit, Received());
-    msReceived.append(sChunk.data(), std::min<size_t>(nRoom, nRead));
+    mReceived.Append(sChunk.data(), nRead);
   }
   CloseHandle(overlapped.hEvent);
 }
 
 int32_t CWin32SerialControl::InBufferCount() {
-  if (Received() == 0 && mfReadPending &&
+  if (mReceived.Size() == 0 && mfReadPending &&
       WaitForSingleObject(mReadOverlapped.hEvent, 0) == WAIT_OBJECT_0) {
     ReadCompleted();
   }
-  return static_cast<int32_t>(std::min<size_t>(Received(), INT32_MAX));
+  return mReceived.Count();
 }
 
 void CWin32SerialControl::SetInBufferCount(int32_t lCount) {
@@ -300,32 +298,24 @@ void CWin32SerialControl::SetInBufferCount(int32_t lCount) {
   if (mfReadPending && WaitForSingleObject(mReadOverlapped.hEvent, 0) == WAIT_OBJECT_0) {
     ReadCompleted();
   }
-  msReceived.clear();
-  mnReadPos = 0;
+  mReceived.Clear();
   if (mhPort != INVALID_HANDLE_VALUE) {
     PurgeComm(mhPort, PURGE_RXCLEAR);
   }
+  StartRead();
 }
 
 void CWin32SerialControl::SetInputLen(int32_t lLength) {
-  if (lLength < 0) {
-    RaiseRuntimeError(erInvalidCall);
-  }
-  mlInputLen = lLength;
+  mReceived.SetInputLen(lLength);
 }
 
 std::string CWin32SerialControl::Input() {
-  if (Received() == 0) {
+  if (mReceived.Size() == 0) {
     InBufferCount();
   }
-  size_t nTake =
-      mlInputLen == 0 ? Received() : std::min<size_t>(Received(), static_cast<size_t>(mlInputLen));
-  std::string sTaken = msReceived.substr(mnReadPos, nTake);
-  mnReadPos += nTake;
-  if (mnReadPos == msReceived.size()) {
-    msReceived.clear();
-    mnReadPos = 0;
-  }
+  std::string sTaken = mReceived.Take();
+  // Room again after a full buffer: the next read starts.
+  StartRead();
   return sTaken;
 }
 

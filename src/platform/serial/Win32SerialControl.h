@@ -7,6 +7,7 @@
 
 #include "platform/core/CMessagePump.h"
 #include "platform/serial/CLineSettings.h"
+#include "platform/serial/CReceiveBuffer.h"
 #include "platform/serial/ISerialControl.h"
 
 namespace ksv940 {
@@ -53,17 +54,14 @@ class CWin32SerialControl : public ISerialControl {
   void StartWrite();
   void WriteCompleted();
   void LineLost();
-  size_t Received() const { return msReceived.size() - mnReadPos; }
 
   std::shared_ptr<CMessagePump> mpPump;
   CLineSettings mSettings;
   int32_t mlPort = 1;
-  int32_t mlInputLen = 0;
   HANDLE mhPort = INVALID_HANDLE_VALUE;
   bool mfLineLost = false;
   std::string msStatus;
-  std::string msReceived;
-  size_t mnReadPos = 0;
+  CReceiveBuffer mReceived;
 
   OVERLAPPED mReadOverlapped{};
   bool mfReadPending = false;

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# A run killed outright (kill -9) in the middle of a test, on the simulated analyzer's
+# pseudo-terminal: the report of the killed run stays readable and holds the steps it finished;
+# a second run on the same port finds it free and runs the plan to the end.
+#
+#   KilledRun.sh KSV940
+set -euo pipefail
+source "$(dirname "$0")/SimulatedLab.sh"
+
+# The first earth-leakage reading comes 3 s late: the run is killed while it waits for it.
+start_sim 'on mread 1 late 3000'
+"$ksv940" run plan.xml --port "$pty" --operator auto --report first.json >out 2>err &
+run=$!
+pids+=("$run")
+for _ in $(seq 200); do grep -q 'in  mread' sim.log 2>/dev/null && break; sleep 0.05; done
+grep -q 'in  mread' sim.log || fail "the run never reached its reading"
+kill -9 "$run"
+wait "$run" 2>/dev/null || true
+grep -q '"outcome": *"incomplete"' first.json || fail "the killed run's report is not readable"
+grep -q '"display": *"0.000 Ohm AC+DC"' first.json || fail "the zeroing is missing from the report"
+[ "$(grep -c '"state": *"skipped"' first.json)" = 2 ] || fail "the unfinished steps are not skipped"
+grep -q '^1/3  Zero the test leads .* completed$' out || fail "the finished step's line is missing"
+
+status=0
+"$ksv940" run plan.xml --port "$pty" --operator auto --report second.json >out 2>err || status=$?
+[ "$status" = 0 ] || fail "the second run on the same port ended with $status"
+grep -q '"outcome": *"completed"' second.json || fail "the second run did not complete"
+[ "$(grep -c 'completed' out)" = 3 ] || fail "the second run did not complete its three steps"
+echo "killed run: report readable, the port free again, the second run complete"
