@@ -106,8 +106,8 @@ TEST_F(PosixSerialControlTest, BytesTravelUnchangedAndOutputWaitsForTheFarEnd) {
   std::string sRead;
   CMessagePump::Id idReader = 0;
   pPump->AddTimer(pClock->NowUs() + 20'000, 0, [&] {
-    idReader = CPosixPumpPlatform::Of(*pPump).WatchReadable(
-        pty.FarEnd(), [&] { sRead += pty.ReadAvailable(); });
+    idReader = CPosixPumpPlatform::Of(*pPump).WatchReadable(pty.FarEnd(),
+                                                            [&] { sRead += pty.ReadAvailable(); });
   });
   EXPECT_TRUE(PumpUntil([&] { return pControl->OutBufferCount() == 0; }, 2000));
   EXPECT_TRUE(PumpUntil([&] { return sRead.size() == sBlock.size(); }));
