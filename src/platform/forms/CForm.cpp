@@ -13,7 +13,11 @@ constexpr int32_t kErrControlNotFound = 730;
 }  // namespace
 
 CForm::CForm(const SFormDesign& design)
-    : msName(design.sName), msDesignCaption(design.sCaption), msCaption(design.sCaption) {
+    : msName(design.sName),
+      msDesignCaption(design.sCaption),
+      msCaption(design.sCaption),
+      mlClientWidth(design.lClientWidth),
+      mlClientHeight(design.lClientHeight) {
   mvControls.reserve(design.vControls.size());
   for (const SControlDesign& ctl : design.vControls) {
     mvControls.push_back(std::make_unique<CControl>(*this, ctl));

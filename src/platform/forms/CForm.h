@@ -43,6 +43,9 @@ class CForm : public IWindow {
   const std::string& Caption() const { return msCaption; }
   void SetCaption(const std::string& sCaption);
   std::string WindowTitle() const override { return msCaption; }
+  /// The client area of the design, in twips.
+  int32_t ClientWidth() const { return mlClientWidth; }
+  int32_t ClientHeight() const { return mlClientHeight; }
 
   /// Loads the form if it is not loaded: runs Form_Load once. Control and Controls load too, as
   /// the first access to a form does.
@@ -95,6 +98,8 @@ class CForm : public IWindow {
   std::string msName;
   std::string msDesignCaption;
   std::string msCaption;
+  int32_t mlClientWidth;
+  int32_t mlClientHeight;
   std::vector<std::unique_ptr<CControl>> mvControls;
   bool mfLoaded = false;
   bool mfVisible = false;

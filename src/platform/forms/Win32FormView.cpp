@@ -219,8 +219,8 @@ void CWin32FormView::FormShown(CForm& frm) {
     ReleaseDC(nullptr, hScreen);
   }
 
-  // The design's client area; the window around it is sized to fit.
-  int32_t lClientWidth = 6975, lClientHeight = 3405;
+  // The design's client area, grown to hold its panels; the window around it is sized to fit.
+  int32_t lClientWidth = frm.ClientWidth(), lClientHeight = frm.ClientHeight();
   for (const auto& pControl : frm.DesignedControls()) {
     const SControlDesign& d = pControl->Design();
     if (d.eckKind == eckPanel && *d.sContainer == '\0') {
