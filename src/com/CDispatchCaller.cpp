@@ -112,38 +112,37 @@ void CDispatchCaller::Put(const std::wstring& sName, VARIANT vValue) const {
   VariantClear(&vResult);
 }
 
-std::string CDispatchCaller::Text(VARIANT vValue) {
-  VARIANT vText;
-  VariantInit(&vText);
-  HRESULT hr = VariantChangeType(&vText, &vValue, 0, VT_BSTR);
+namespace {
+
+// vValue (which it clears) as the type vt, as the host's language converts a value it is given;
+// a value that does not convert is the run-time type mismatch (overflow for too large a number).
+VARIANT Converted(VARIANT vValue, VARTYPE vt) {
+  VARIANT vConverted;
+  VariantInit(&vConverted);
+  HRESULT hr = VariantChangeType(&vConverted, &vValue, 0, vt);
   VariantClear(&vValue);
   if (FAILED(hr)) {
-    RaiseRuntimeError(erTypeMismatch);
+    RaiseRuntimeError(hr == DISP_E_OVERFLOW ? erOverflow : erTypeMismatch);
   }
+  return vConverted;
+}
+
+}  // namespace
+
+std::string CDispatchCaller::Text(VARIANT vValue) {
+  VARIANT vText = Converted(vValue, VT_BSTR);
   std::string sText = FromBstr(V_BSTR(&vText));
   VariantClear(&vText);
   return sText;
 }
 
 bool CDispatchCaller::Boolean(VARIANT vValue) {
-  VARIANT vBool;
-  VariantInit(&vBool);
-  HRESULT hr = VariantChangeType(&vBool, &vValue, 0, VT_BOOL);
-  VariantClear(&vValue);
-  if (FAILED(hr)) {
-    RaiseRuntimeError(erTypeMismatch);
-  }
+  VARIANT vBool = Converted(vValue, VT_BOOL);
   return V_BOOL(&vBool) != VARIANT_FALSE;
 }
 
 int32_t CDispatchCaller::Number(VARIANT vValue) {
-  VARIANT vNumber;
-  VariantInit(&vNumber);
-  HRESULT hr = VariantChangeType(&vNumber, &vValue, 0, VT_I4);
-  VariantClear(&vValue);
-  if (FAILED(hr)) {
-    RaiseRuntimeError(hr == DISP_E_OVERFLOW ? erOverflow : erTypeMismatch);
-  }
+  VARIANT vNumber = Converted(vValue, VT_I4);
   return V_I4(&vNumber);
 }
 

@@ -17,14 +17,6 @@ std::map<IID, ITypeInfo*, SIidLess> gTypeInfos;
 
 }  // namespace
 
-HMODULE ThisLibrary() {
-  HMODULE hModule = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&ThisLibrary), &hModule);
-  return hModule;
-}
-
 std::wstring ThisLibraryPath() {
   wchar_t szPath[MAX_PATH * 2] = {};
   DWORD nLength = GetModuleFileNameW(ThisLibrary(), szPath, MAX_PATH * 2);

@@ -5,10 +5,11 @@
 
 #include <string>
 
+#include "platform/core/Win32Module.h"
+
 namespace ksv940 {
 
-/// The library's own module handle and path.
-HMODULE ThisLibrary();
+/// The path of the library's own module (ThisLibrary).
 std::wstring ThisLibraryPath();
 
 /// The type library embedded in this library (resource 1), loaded once per process without

@@ -8,6 +8,7 @@
 #include "platform/core/CAutomationError.h"
 #include "platform/core/CContext.h"
 #include "platform/core/CMessagePump.h"
+#include "platform/core/Win32Module.h"
 #include "platform/core/Win32PumpPlatform.h"
 #include "platform/core/Win32Text.h"
 #include "platform/forms/CControl.h"
@@ -19,14 +20,6 @@ namespace ksv940 {
 namespace {
 
 constexpr int kFirstControlId = 100;
-
-HINSTANCE ThisModule() {
-  HMODULE hModule = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&ThisModule), &hModule);
-  return hModule;
-}
 
 COLORREF ColourOf(uint32_t lColour) {
   // System colours are 0x800000NN, NN the system colour index.
@@ -107,13 +100,13 @@ LRESULT CALLBACK FormWindowProc(HWND hWnd, UINT uMessage, WPARAM wParam, LPARAM 
 void RegisterWindowClassOnce() {
   WNDCLASSEXW cls{};
   cls.cbSize = sizeof cls;
-  if (GetClassInfoExW(ThisModule(), CWin32FormView::kWindowClass, &cls)) {
+  if (GetClassInfoExW(ThisLibrary(), CWin32FormView::kWindowClass, &cls)) {
     return;
   }
   cls.cbSize = sizeof cls;
   cls.style = CS_HREDRAW | CS_VREDRAW;
   cls.lpfnWndProc = &FormWindowProc;
-  cls.hInstance = ThisModule();
+  cls.hInstance = ThisLibrary();
   cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   cls.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   cls.lpszClassName = CWin32FormView::kWindowClass;
@@ -196,7 +189,7 @@ CWin32FormView::~CWin32FormView() {
 }
 
 void CWin32FormView::UnregisterWindowClass() {
-  UnregisterClassW(kWindowClass, ThisModule());
+  UnregisterClassW(kWindowClass, ThisLibrary());
 }
 
 void CWin32FormView::FormShown(CForm& frm) {
@@ -244,7 +237,7 @@ void CWin32FormView::FormShown(CForm& frm) {
   int iTop = std::max(0L, area.top + (area.bottom - area.top - iHeight) / 2);
 
   w.hWnd = CreateWindowExW(dwExStyle, kWindowClass, WideText(frm.Caption()).c_str(), dwStyle, iLeft,
-                           iTop, iWidth, iHeight, w.hOwner, nullptr, ThisModule(), nullptr);
+                           iTop, iWidth, iHeight, w.hOwner, nullptr, ThisLibrary(), nullptr);
   if (w.hWnd == nullptr) {
     throw CAutomationError(
         51, kComponentName,
@@ -325,7 +318,7 @@ void CWin32FormView::FormShown(CForm& frm) {
     HWND hControl =
         CreateWindowExW(0, szClass, sCaption.c_str(), dwControlStyle, w.Px(lLeft), w.Px(lTop),
                         w.Px(lWidth), iControlHeight, w.hWnd,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(iId)), ThisModule(), nullptr);
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(iId)), ThisLibrary(), nullptr);
     if (hControl == nullptr) {
       continue;
     }
