@@ -1,17 +1,9 @@
 #include "link/CWifiBridgeConnector.h"
 
-#include <fcntl.h>
-#include <glob.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
+#include <stdexcept>
 #include <string_view>
 #include <utility>
 
@@ -20,7 +12,7 @@
 #include "platform/automation/CClassRegistry.h"
 #include "platform/core/CContext.h"
 #include "platform/core/MText.h"
-#include "platform/core/PosixPumpPlatform.h"
+#include "platform/serial/MUsbSerialPorts.h"
 #include "support/MError.h"
 
 namespace ksv940 {
@@ -79,16 +71,7 @@ bool CWifiBridgeConnector::isWireless() {
 }
 
 bool CWifiBridgeConnector::ScanUSBPorts(const std::string& /*sModel*/) {
-  // A USB serial adapter shows up under /dev/serial/by-id, or as ttyUSB/ttyACM without udev.
-  for (const char* szPattern : {"/dev/serial/by-id/*", "/dev/ttyUSB*", "/dev/ttyACM*"}) {
-    glob_t found{};
-    bool fAny = glob(szPattern, 0, nullptr, &found) == 0 && found.gl_pathc > 0;
-    globfree(&found);
-    if (fAny) {
-      return true;
-    }
-  }
-  return false;
+  return UsbSerialPortPresent();
 }
 
 bool CWifiBridgeConnector::ConnectWireless() {
@@ -97,47 +80,13 @@ bool CWifiBridgeConnector::ConnectWireless() {
   if (nColon == std::string::npos || nColon == 0 || nColon + 1 == msAddress.size()) {
     return false;
   }
-  std::string sHost = msAddress.substr(0, nColon);
-  std::string sPort = msAddress.substr(nColon + 1);
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* pResults = nullptr;
-  if (getaddrinfo(sHost.c_str(), sPort.c_str(), &hints, &pResults) != 0) {
-    return false;
-  }
-  int64_t lDeadlineUs = mpPump->Clock().NowUs() + kConnectTimeoutMs * 1000LL;
-  for (addrinfo* pAddress = pResults; pAddress != nullptr && miSocket < 0;
-       pAddress = pAddress->ai_next) {
-    int iSocket = socket(pAddress->ai_family, pAddress->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                         pAddress->ai_protocol);
-    if (iSocket < 0) {
-      continue;
-    }
-    if (connect(iSocket, pAddress->ai_addr, pAddress->ai_addrlen) != 0 && errno != EINPROGRESS) {
-      close(iSocket);
-      continue;
-    }
-    // The connection is made when the socket becomes writable; the pump keeps serving meanwhile.
-    bool fWritable = WaitWritable(iSocket, lDeadlineUs);
-    int iError = 0;
-    socklen_t nLength = sizeof iError;
-    if (!fWritable || getsockopt(iSocket, SOL_SOCKET, SO_ERROR, &iError, &nLength) != 0 ||
-        iError != 0) {
-      close(iSocket);
-      continue;
-    }
-    int iOne = 1;
-    setsockopt(iSocket, IPPROTO_TCP, TCP_NODELAY, &iOne, sizeof iOne);
-    miSocket = iSocket;
-  }
-  freeaddrinfo(pResults);
-  if (miSocket < 0) {
+  if (!mSocket.Connect(msAddress.substr(0, nColon), msAddress.substr(nColon + 1),
+                       mpPump->Clock().NowUs() + kConnectTimeoutMs * 1000LL,
+                       [this] { OnReadable(); })) {
     return false;
   }
   mfPeerClosed = false;
   msReceived.clear();
-  mWatch = CPosixPumpPlatform::Of(*mpPump).WatchReadable(miSocket, [this] { OnReadable(); });
   Log("connected", msAddress);
   return true;
 }
@@ -145,7 +94,7 @@ bool CWifiBridgeConnector::ConnectWireless() {
 bool CWifiBridgeConnector::ScanPort(const std::string& sQuery, const std::string& sModel,
                                     int16_t /*i1*/, int16_t /*i2*/, int16_t /*i3*/, int16_t /*i4*/,
                                     int16_t /*i5*/) {
-  if (miSocket < 0) {
+  if (!mSocket.IsOpen()) {
     return false;
   }
   // The analyzer's command set is lower case; the query may be named in capitals.
@@ -164,7 +113,7 @@ bool CWifiBridgeConnector::ScanPort(const std::string& sQuery, const std::string
 
 std::string CWifiBridgeConnector::SendCommand(const std::string& sCommand,
                                               std::optional<int16_t> iWaitMs) {
-  if (miSocket < 0 || mfPeerClosed) {
+  if (!mSocket.IsOpen() || mfPeerClosed) {
     Fail("The wireless bridge is not connected.");
   }
   // The reply must belong to this command: what came before it is dropped.
@@ -177,18 +126,18 @@ std::string CWifiBridgeConnector::SendCommand(const std::string& sCommand,
   Log(">", sLine);
   size_t nSent = 0;
   while (nSent < sLine.size()) {
-    ssize_t nWritten = send(miSocket, sLine.data() + nSent, sLine.size() - nSent, MSG_NOSIGNAL);
-    if (nWritten > 0) {
-      nSent += static_cast<size_t>(nWritten);
-    } else if (nWritten < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      // The bridge takes nothing for now. Waiting for it may not hang the run: a bridge that takes
-      // nothing for as long as a reply may take is not serving the line.
-      if (!WaitWritable(miSocket, mpPump->Clock().NowUs() + mlReplyFloorMs * 1000LL)) {
-        Fail(mfPeerClosed ? "The wireless bridge closed the connection."
-                          : "The wireless bridge takes no more data.");
-      }
-    } else if (nWritten < 0 && errno != EINTR) {
-      Fail(std::string("The wireless bridge refused the command: ") + std::strerror(errno));
+    size_t nTaken = 0;
+    try {
+      nTaken = mSocket.Send(std::string_view(sLine).substr(nSent));
+    } catch (const std::runtime_error& err) {
+      Fail(std::string("The wireless bridge refused the command: ") + err.what());
+    }
+    nSent += nTaken;
+    // The bridge takes nothing for now. Waiting for it may not hang the run: a bridge that takes
+    // nothing for as long as a reply may take is not serving the line.
+    if (nTaken == 0 && !mSocket.WaitWritable(mpPump->Clock().NowUs() + mlReplyFloorMs * 1000LL)) {
+      Fail(mfPeerClosed ? "The wireless bridge closed the connection."
+                        : "The wireless bridge takes no more data.");
     }
   }
   if (!iWaitMs.has_value()) {
@@ -267,47 +216,23 @@ std::string CWifiBridgeConnector::NewestOutputOf(const std::string& sData) {
 }
 
 void CWifiBridgeConnector::Disconnect() {
-  if (mWatch != 0) {
-    CPosixPumpPlatform::Of(*mpPump).Unwatch(mWatch);
-    mWatch = 0;
-  }
-  if (miSocket >= 0) {
-    close(miSocket);
-    miSocket = -1;
-  }
+  mSocket.Close();
 }
 
 void CWifiBridgeConnector::OnReadable() {
-  char buffer[4096];
-  ssize_t nRead = recv(miSocket, buffer, sizeof buffer, 0);
-  if (nRead > 0) {
-    msReceived.append(buffer, static_cast<size_t>(nRead));
+  // One arrival adds at most a reply's length.
+  if (mSocket.Receive(msReceived, kLongestReply)) {
     if (msReceived.size() > kHeldLimit) {
       // Only the newest characters can still matter: SendCommand looks for its reply after every
       // arrival, and FlushData answers the newest line. The older ones go.
       msReceived.erase(0, msReceived.size() - kHeldLimit);
       mfOverrun = true;
     }
-  } else if (nRead == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
-    // The bridge went away: stop watching, or the pump would be told again and again.
+  } else {
+    // The bridge went away; the socket tells no more.
     mfPeerClosed = true;
-    CPosixPumpPlatform::Of(*mpPump).Unwatch(mWatch);
-    mWatch = 0;
     Log("closed", {});
   }
-}
-
-bool CWifiBridgeConnector::WaitWritable(int iSocket, int64_t lDeadlineUs) {
-  bool fWritable = false;
-  CMessagePump::Id watch =
-      CPosixPumpPlatform::Of(*mpPump).WatchWritable(iSocket, [&fWritable] { fWritable = true; });
-  // The watch refers to this frame: it goes however the wait ends.
-  struct SUnwatch {
-    CMessagePump& pump;
-    CMessagePump::Id id;
-    ~SUnwatch() { CPosixPumpPlatform::Of(pump).Unwatch(id); }
-  } unwatch{*mpPump, watch};
-  return mpPump->RunUntil(lDeadlineUs, [&fWritable] { return fWritable; });
 }
 
 void CWifiBridgeConnector::Fail(const std::string& sWhat) {

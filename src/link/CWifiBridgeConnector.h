@@ -7,6 +7,7 @@
 
 #include "link/IWifiConnector.h"
 #include "platform/core/CMessagePump.h"
+#include "platform/net/CTcpSocket.h"
 
 namespace ksv940 {
 
@@ -16,7 +17,8 @@ class CClassRegistry;
 /// serial line as raw bytes (as ser2net's raw mode does). The bridge's address comes from
 /// $KSV940_WIFI ("host:port") unless one is given. Every wait runs on the thread's message pump.
 /// It holds at most a few kilobytes of what the bridge sends: a reply line, or the newest line a
-/// flush answers, that does not end within kLongestReply characters fails the call.
+/// flush answers, that does not end within kLongestReply characters fails the call. The same
+/// connector on Linux and Windows; the socket is the platform's.
 class CWifiBridgeConnector : public IWifiConnector {
  public:
   /// sAddress: "host:port"; empty means $KSV940_WIFI (or no bridge when that is unset).
@@ -56,16 +58,13 @@ class CWifiBridgeConnector : public IWifiConnector {
  private:
   void Disconnect();
   void OnReadable();
-  /// Serves the pump until iSocket can be written to or lDeadlineUs; answers whether it can.
-  bool WaitWritable(int iSocket, int64_t lDeadlineUs);
   [[noreturn]] void Fail(const std::string& sWhat);
   void Log(const char* szDirection, const std::string& sData);
 
   std::string msAddress;
   int32_t mlReplyFloorMs;
   std::shared_ptr<CMessagePump> mpPump;
-  int miSocket = -1;
-  CMessagePump::Id mWatch = 0;
+  CTcpSocket mSocket;
   bool mfPeerClosed = false;
   std::string msReceived;
   bool mfOverrun = false;  // older characters of msReceived were let go

@@ -56,8 +56,10 @@ int main(int argc, char** argv) {
         vti.testOptions()->SetProperty(sName, CVariant(lValue));
       } else if (sStep == "connect") {
         vti.InitRemote(iPort);
+        // No analyzer found leaves no MTI data (the script fails on it too).
+        auto pMtiData = vti.MtiData();
         std::cout << "connect state=" << vti.State()
-                  << " firmware=" << vti.MtiData()->FirmwareVersion() << "\n";
+                  << " firmware=" << (pMtiData ? pMtiData->FirmwareVersion() : "(none)") << "\n";
       } else if (sStep == "test") {
         int32_t lCode = 0, lConfig = 0;
         std::string sAP;
