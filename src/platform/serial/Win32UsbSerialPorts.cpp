@@ -8,30 +8,50 @@
 
 namespace ksv940 {
 
-bool UsbSerialPortPresent() {
-  // The system lists every COM port under this key, each named by the device its driver made:
-  // \Device\USBSER000 for the USB modem class driver, \Device\VCP0 for virtual COM port drivers.
+std::vector<SUsbSerialPort> UsbSerialPorts(const std::string& /*sDevDir*/) {
+  // The system lists every COM port under this key: each value is named by the device its driver
+  // made (\Device\USBSER000 for the USB modem class driver, \Device\VCP0 for virtual COM port
+  // drivers) and holds the port's name ("COM5").
+  std::vector<SUsbSerialPort> vPorts;
   HKEY hKey = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &hKey) !=
       ERROR_SUCCESS) {
-    return false;
+    return vPorts;
   }
-  bool fFound = false;
-  for (DWORD dwIndex = 0; !fFound; ++dwIndex) {
+  for (DWORD dwIndex = 0;; ++dwIndex) {
     char szName[256] = {};
-    DWORD dwLength = sizeof szName;
-    if (RegEnumValueA(hKey, dwIndex, szName, &dwLength, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
+    char szData[64] = {};
+    DWORD dwNameLength = sizeof szName;
+    DWORD dwDataLength = sizeof szData - 1;
+    DWORD dwType = 0;
+    LONG lResult = RegEnumValueA(hKey, dwIndex, szName, &dwNameLength, nullptr, &dwType,
+                                 reinterpret_cast<BYTE*>(szData), &dwDataLength);
+    if (lResult == ERROR_NO_MORE_ITEMS) {
       break;
     }
-    std::string sName(szName, dwLength);
-    std::transform(sName.begin(), sName.end(), sName.begin(), [](char c) {
+    if (lResult != ERROR_SUCCESS || dwType != REG_SZ) {
+      continue;
+    }
+    std::string sName(szName, dwNameLength);
+    std::string sUpper = sName;
+    std::transform(sUpper.begin(), sUpper.end(), sUpper.begin(), [](char c) {
       return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     });
-    fFound = sName.find("USB") != std::string::npos || sName.find("VCP") != std::string::npos;
+    std::string sDevice(szData);
+    if ((sUpper.find("USB") == std::string::npos && sUpper.find("VCP") == std::string::npos) ||
+        sDevice.size() < 4 || sDevice.compare(0, 3, "COM") != 0) {
+      continue;
+    }
+    vPorts.push_back({sName, sDevice, static_cast<int32_t>(std::atoi(sDevice.c_str() + 3))});
   }
   RegCloseKey(hKey);
-  return fFound;
+  std::sort(vPorts.begin(), vPorts.end(),
+            [](const SUsbSerialPort& a, const SUsbSerialPort& b) { return a.lPort < b.lPort; });
+  return vPorts;
+}
+
+bool UsbSerialPortPresent() {
+  return !UsbSerialPorts().empty();
 }
 
 }  // namespace ksv940
