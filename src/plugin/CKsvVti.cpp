@@ -236,13 +236,9 @@ void CKsvVti::FailInitRemote() {
   // one must not keep the port from being closed.
   CChannel& channel = mLink.Channel();
   if (channel.State() != evsClosed) {
-    if (mLink.Wireless()) {
-      IgnoringErrors([&] { mLink.Wifi().SendCommand("local"); });
-    } else {
-      IgnoringErrors([&] { channel.Wait(50); });
-      IgnoringErrors([&] { channel.TransmitCmd("local", "", false, 3); });
-      IgnoringErrors([&] { channel.ClosePort(); });
-    }
+    IgnoringErrors([&] { channel.Wait(50); });
+    IgnoringErrors([&] { channel.TransmitCmd("local", "", false, 3); });
+    IgnoringErrors([&] { channel.ClosePort(); });
   }
   mState = evsClosed;
   ReportError(errFailure);

@@ -23,11 +23,6 @@ namespace ksv940 {
 
 namespace {
 
-// Characters held while nobody reads them. A reply is a few dozen characters, and nothing ever
-// needs more than a few kilobytes held; while the buffer is full, what else arrives waits in the
-// device (the operating system's own buffer, then the far side), as behind a control whose
-// receive buffer is full.
-
 // While the far side takes nothing, the wake-ups to look at the output again back off up to this.
 constexpr int64_t kLongestStallUs = 100'000;
 constexpr int64_t kFirstStallUs = 1'000;
