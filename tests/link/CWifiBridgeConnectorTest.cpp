@@ -12,6 +12,7 @@
 #include "sim/CSimInstrument.h"
 #include "sim/CSimTcpListener.h"
 #include "support/MError.h"
+#include "testing/CLoopbackBridge.h"
 #include "testing/CTempDir.h"
 #include "testing/MCaught.h"
 
@@ -23,16 +24,11 @@ namespace {
 
 using test::Caught;
 
-// A socket on 127.0.0.1: listening on a free port, or connected to iPort.
-int Loopback(uint16_t iPort) {
+// A client socket connected to iPort of 127.0.0.1.
+int ConnectedTo(uint16_t iPort) {
   int iSocket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{AF_INET, htons(iPort), {htonl(INADDR_LOOPBACK)}, {}};
-  if (iPort != 0) {
-    EXPECT_EQ(connect(iSocket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  } else {
-    EXPECT_EQ(bind(iSocket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    EXPECT_EQ(listen(iSocket, 1), 0);
-  }
+  EXPECT_EQ(connect(iSocket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   return iSocket;
 }
 
@@ -53,7 +49,7 @@ TEST(CWifiBridgeConnector, TalksToTheAnalyzerBehindABridgeAndLogsTheTraffic) {
   // The rest of the stream stays for FlushData, which hands out the newest reading.
   EXPECT_EQ(connector.FlushData(50), "13.5");
   // One client at a time: a second connection is closed at once.
-  int iSecond = Loopback(bridge.Port());
+  int iSecond = ConnectedTo(bridge.Port());
   connector.FlushData(20);
   char c;
   EXPECT_EQ(read(iSecond, &c, 1), 0);
@@ -88,16 +84,12 @@ TEST(CWifiBridgeConnector, NoBridgeIsNoInstrumentAndAStalledOneFailsTheCommand) 
 
   // A listening socket that never accepts: the connection is made, but nobody reads, so the
   // command fills the socket's buffers and then stalls.
-  int iListen = Loopback(0);
-  sockaddr_in address{};
-  socklen_t nLength = sizeof address;
-  getsockname(iListen, reinterpret_cast<sockaddr*>(&address), &nLength);
-  CWifiBridgeConnector connector("127.0.0.1:" + std::to_string(ntohs(address.sin_port)), 100);
+  test::CLoopbackBridge bridge;
+  CWifiBridgeConnector connector(bridge.msAddress, 100);
   ASSERT_TRUE(connector.ConnectWireless());
   auto err = Caught([&] { connector.SendCommand(std::string(64 << 20, 'x'), 30); });
   EXPECT_EQ(err.Source(), kWifiErrorSource);
   EXPECT_EQ(err.Description(), "The wireless bridge takes no more data.");
-  close(iListen);
 }
 
 }  // namespace

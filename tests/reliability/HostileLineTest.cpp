@@ -28,6 +28,7 @@
 #include "sim/CSimPty.h"
 #include "sim/CSimulatedLine.h"
 #include "sim/CSimulatedPorts.h"
+#include "testing/CLoopbackBridge.h"
 #include "testing/CPseudoTerminal.h"
 #include "testing/CScriptedView.h"
 #include "testing/CTestContext.h"
@@ -181,42 +182,8 @@ TEST_F(RealTime, TheSerialControlHoldsAFewKilobytesOfAFloodAndDropsNoneOfIt) {
   EXPECT_TRUE(sRead == sSent) << "characters were dropped or reordered";
 }
 
-// A bridge on loopback that the test plays.
-class CLoopbackBridge {
- public:
-  CLoopbackBridge() {
-    miListener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t nLength = sizeof address;
-    bind(miListener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(miListener, 1);
-    getsockname(miListener, reinterpret_cast<sockaddr*>(&address), &nLength);
-    msAddress = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-  }
-  ~CLoopbackBridge() {
-    if (miClient >= 0) {
-      close(miClient);
-    }
-    close(miListener);
-  }
-  // The connection a connector made (it is queued once ConnectWireless has returned).
-  void Accept() { miClient = accept(miListener, nullptr, nullptr); }
-  void Send(const std::string& sBytes) const {
-    ASSERT_EQ(send(miClient, sBytes.data(), sBytes.size(), MSG_NOSIGNAL),
-              static_cast<ssize_t>(sBytes.size()));
-  }
-
-  std::string msAddress;
-
- private:
-  int miListener = -1;
-  int miClient = -1;
-};
-
 TEST_F(RealTime, TheWirelessConnectorFailsAFloodAndKeepsTheNewestWholeLineOfAStream) {
-  CLoopbackBridge bridge;
+  test::CLoopbackBridge bridge;
   CWifiBridgeConnector connector(bridge.msAddress, 20);
   ASSERT_TRUE(connector.ConnectWireless());
   bridge.Accept();
