@@ -64,7 +64,11 @@ void COptionSettings::AddTo(CLI::App& cmd) {
 }
 
 void COptionSettings::ApplyTo(CKsvTestOptions& options) const {
-  for (const std::string& sSetting : mvSettings) {
+  Apply(mvSettings, options);
+}
+
+void COptionSettings::Apply(const std::vector<std::string>& vSettings, CKsvTestOptions& options) {
+  for (const std::string& sSetting : vSettings) {
     size_t nEquals = sSetting.find('=');
     options.SetProperty(sSetting.substr(0, nEquals), CVariant(sSetting.substr(nEquals + 1)));
   }

@@ -22,6 +22,8 @@ class COptionSettings {
 
   /// Applies the settings in the order given; a later setting of a property wins.
   void ApplyTo(CKsvTestOptions& options) const;
+  /// Applies checked "NAME=VALUE" settings (a plan's own, these) in the order given.
+  static void Apply(const std::vector<std::string>& vSettings, CKsvTestOptions& options);
 
   /// What is wrong with one "NAME=VALUE" setting; the empty text when it is good.
   static std::string Problem(const std::string& sSetting);

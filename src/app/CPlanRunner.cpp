@@ -5,6 +5,7 @@
 #include "app/CReportSet.h"
 #include "app/IWallClock.h"
 #include "app/MCommandLine.h"
+#include "app/MRunText.h"
 #include "app/MValueText.h"
 #include "host/IOrvexMtiData.h"
 #include "model/CKsvSafetyTest.h"
@@ -59,10 +60,6 @@ CKsvSafetyTest ProtectiveEarthTest() {
 
 CAutomationError Caught() {
   return CAutomationError::FromCurrentException();
-}
-
-bool HasResult(const SStepRecord& step) {
-  return step.sState == "completed" || step.sState == "overflow";
 }
 
 // A step that ran and neither left a result nor was stopped, or that ended in an error.

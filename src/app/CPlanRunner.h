@@ -40,7 +40,6 @@ class CPlanRunner {
   /// host gives one up, with EndRemote; otherwise the running operation is aborted as the host's
   /// Abort does. Either way no further step starts.
   void Interrupt();
-  bool Interrupted() const { return mfInterrupted; }
 
   const SRunRecord& Record() const { return mRecord; }
 

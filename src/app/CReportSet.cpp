@@ -1,8 +1,7 @@
 #include "app/CReportSet.h"
 
-#include <algorithm>
-
 #include "app/MReportFormats.h"
+#include "platform/core/MText.h"
 
 namespace ksv940 {
 
@@ -15,9 +14,7 @@ FReport ReportFor(const std::string& sPath) {
   if (nDot == std::string::npos || sPath.find('/', nDot) != std::string::npos) {
     return nullptr;
   }
-  std::string sExtension = sPath.substr(nDot + 1);
-  std::transform(sExtension.begin(), sExtension.end(), sExtension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::string sExtension = LowerAscii(sPath.substr(nDot + 1));
   if (sExtension == "json") {
     return &JsonReport;
   }

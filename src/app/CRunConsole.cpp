@@ -75,15 +75,19 @@ void CRunConsole::Showing(bool fShowing) {
   }
 }
 
+void CRunConsole::End() {
+  Clear();
+  msProgress.clear();
+  mpTicker.reset();
+}
+
 void CRunConsole::Connecting(const SRunRecord& record) {
   mnShownAtConnect = mnShown;
   Begin("Connecting to the analyzer (" + record.sLink + ")");
 }
 
 void CRunConsole::Connected(const SRunRecord& record) {
-  Clear();
-  msProgress.clear();
-  mpTicker.reset();
+  End();
   if (record.connectionError) {
     const SRunError& error = *record.connectionError;
     if (error.lNumber == errVTI_UserAbort) {
@@ -106,16 +110,12 @@ void CRunConsole::StepStarting(const SRunRecord& record, size_t nStep) {
 }
 
 void CRunConsole::StepEnded(const SRunRecord& record, size_t nStep) {
-  Clear();
-  msProgress.clear();
-  mpTicker.reset();
+  End();
   mOut << ResultLine(record, nStep, NameWidth(record)) << "\n" << std::flush;
 }
 
 void CRunConsole::Finished(const SRunRecord& record) {
-  Clear();
-  msProgress.clear();
-  mpTicker.reset();
+  End();
   mErr << "Outcome: " << record.sOutcome << "\n" << std::flush;
 }
 

@@ -41,6 +41,8 @@ class CRunConsole : public IRunObserver {
   void Begin(const std::string& sText);
   void Draw();
   void Clear();
+  /// Ends the progress line: cleared, forgotten, no more ticks.
+  void End();
 
   std::ostream& mOut;
   std::ostream& mErr;

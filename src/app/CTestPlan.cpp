@@ -15,6 +15,7 @@
 #include "model/CKsvTestOptions.h"
 #include "model/CMicroSequence.h"
 #include "platform/core/CAutomationError.h"
+#include "platform/core/MText.h"
 #include "support/MError.h"
 
 namespace ksv940 {
@@ -198,10 +199,7 @@ class CPlanReader {
       if (!sProblem.empty()) {
         Fail(node, "<Options>: " + sProblem);
       }
-      std::string sLower = attribute.name();
-      std::transform(sLower.begin(), sLower.end(), sLower.begin(),
-                     [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-      if (!seen.insert(sLower).second) {
+      if (!seen.insert(LowerAscii(attribute.name())).second) {
         Fail(node, "<Options>: option \"" + std::string(attribute.name()) + "\" is given twice");
       }
       vOptions.push_back(sSetting);
@@ -264,10 +262,7 @@ class CPlanReader {
   // Each test's micro sequence with the options in force: what the run will build.
   void CheckSequences(const std::vector<std::string>& vOptions, std::vector<SPlanStep>& vSteps) {
     CKsvTestOptions options;
-    for (const std::string& sSetting : vOptions) {
-      size_t nEquals = sSetting.find('=');
-      options.SetProperty(sSetting.substr(0, nEquals), CVariant(sSetting.substr(nEquals + 1)));
-    }
+    COptionSettings::Apply(vOptions, options);
     mOverrides.ApplyTo(options);
     for (SPlanStep& step : vSteps) {
       if (step.esk != eskTest) {
@@ -318,10 +313,7 @@ CTestPlan CTestPlan::OfOneStep(EStepKind esk, const std::string& sName) {
 }
 
 void CTestPlan::ApplyOptions(CKsvTestOptions& options) const {
-  for (const std::string& sSetting : mvOptions) {
-    size_t nEquals = sSetting.find('=');
-    options.SetProperty(sSetting.substr(0, nEquals), CVariant(sSetting.substr(nEquals + 1)));
-  }
+  COptionSettings::Apply(mvOptions, options);
 }
 
 }  // namespace ksv940

@@ -126,9 +126,7 @@ std::string HtmlReport(const SRunRecord& record) {
         continue;
       }
       const SOptionValue& option = record.vOptions[j];
-      std::string sValue =
-          option.fBoolean ? (option.lValue != 0 ? "true" : "false") : std::to_string(option.lValue);
-      sOut += "<td>" + Html(option.sName) + "</td><td>" + Html(sValue) + "</td>";
+      sOut += "<td>" + Html(option.sName) + "</td><td>" + Html(OptionText(option)) + "</td>";
     }
     sOut += "</tr>\n";
   }

@@ -67,9 +67,7 @@ std::string JUnitReport(const SRunRecord& record) {
     AddProperty(properties, "connection.error", record.connectionError->sDescription);
   }
   for (const SOptionValue& option : record.vOptions) {
-    AddProperty(
-        properties, "option." + option.sName,
-        option.fBoolean ? (option.lValue != 0 ? "true" : "false") : std::to_string(option.lValue));
+    AddProperty(properties, "option." + option.sName, OptionText(option));
   }
 
   for (const SStepRecord& step : record.vSteps) {

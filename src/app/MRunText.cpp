@@ -57,10 +57,18 @@ std::string StepRemark(const SStepRecord& step) {
     }
     return "above max " + NumberText(step.dMax.value_or(*step.dValue)) + sUnit;
   }
-  if (step.sState != "completed" && step.sState != "overflow") {
+  if (!HasResult(step)) {
     return "no result";
   }
   return {};
+}
+
+bool HasResult(const SStepRecord& step) {
+  return step.sState == "completed" || step.sState == "overflow";
+}
+
+std::string OptionText(const SOptionValue& option) {
+  return option.fBoolean ? (option.lValue != 0 ? "true" : "false") : std::to_string(option.lValue);
 }
 
 bool StepFailed(const SStepRecord& step) {

@@ -21,6 +21,12 @@ std::string LimitsText(const SStepRecord& step);
 /// "stopped by the operator", "above max 500 uA", "not run"...
 std::string StepRemark(const SStepRecord& step);
 
+/// Whether the step left a result: completed, or an overflow.
+bool HasResult(const SStepRecord& step);
+
+/// An option's value as the reports write it: "true"/"false" for a Boolean, else the number.
+std::string OptionText(const SOptionValue& option);
+
 /// Whether the step counts against the run: a failure, a stop, a value outside its limits, a
 /// step that did not leave a result.
 bool StepFailed(const SStepRecord& step);
