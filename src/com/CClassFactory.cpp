@@ -50,9 +50,7 @@ STDMETHODIMP CClassFactory::CreateInstance(IUnknown* pOuter, REFIID riid, void**
   if (FAILED(hr)) {
     return hr;
   }
-  hr = pObject->QueryInterface(riid, ppObject);
-  pObject->Release();
-  return hr;
+  return HandOut(pObject, riid, ppObject);
 }
 
 STDMETHODIMP CClassFactory::LockServer(BOOL fLock) {

@@ -87,46 +87,32 @@ STDMETHODIMP CComKsvVti::Abort() {
 }
 
 STDMETHODIMP CComKsvVti::InitRemote(short iPort) {
-  // The object stays alive while the call waits, whatever the host releases meanwhile.
-  AddRef();
-  HRESULT hr = Call([&] { Vti().InitRemote(iPort); });
-  Release();
-  return hr;
+  return CallHeld([&] { Vti().InitRemote(iPort); });
 }
 
 STDMETHODIMP CComKsvVti::EndRemote(IDispatch* frmTestGuide) {
-  AddRef();
-  HRESULT hr = Call([&] {
+  return CallHeld([&] {
     std::unique_ptr<CDispatchWindow> pWindow = WindowOf(frmTestGuide);
     Vti().EndRemote(pWindow.get());
   });
-  Release();
-  return hr;
 }
 
 STDMETHODIMP CComKsvVti::InHighVoltageMode(VARIANT_BOOL* pValue) {
   if (pValue == nullptr) {
     return E_POINTER;
   }
-  AddRef();
-  HRESULT hr = Call([&] { *pValue = ToVariantBool(Vti().InHighVoltageMode()); });
-  Release();
-  return hr;
+  return CallHeld([&] { *pValue = ToVariantBool(Vti().InHighVoltageMode()); });
 }
 
 STDMETHODIMP CComKsvVti::Calibrate(VARIANT_BOOL* pValue) {
   if (pValue == nullptr) {
     return E_POINTER;
   }
-  AddRef();
-  HRESULT hr = Call([&] { *pValue = ToVariantBool(Vti().Calibrate()); });
-  Release();
-  return hr;
+  return CallHeld([&] { *pValue = ToVariantBool(Vti().Calibrate()); });
 }
 
 STDMETHODIMP CComKsvVti::RunSafetyTest(_CKsvSafetyTest* cetTest, IDispatch* frmTestGuide) {
-  AddRef();
-  HRESULT hr = Call([&] {
+  return CallHeld([&] {
     std::shared_ptr<CKsvSafetyTest> pTest;
     if (cetTest != nullptr) {
       // Only this library's tests can be run: another object with the same interface is not one.
@@ -138,8 +124,6 @@ STDMETHODIMP CComKsvVti::RunSafetyTest(_CKsvSafetyTest* cetTest, IDispatch* frmT
     std::unique_ptr<CDispatchWindow> pWindow = WindowOf(frmTestGuide);
     Vti().RunSafetyTest(pTest, pWindow.get());
   });
-  Release();
-  return hr;
 }
 
 STDMETHODIMP CComKsvVti::FlagAbort(VARIANT_BOOL* pValue) {

@@ -36,10 +36,7 @@ STDMETHODIMP CComMlcQuery::QueryMTI(LONG iPort, LONG* pResult) {
   if (pResult == nullptr) {
     return E_POINTER;
   }
-  AddRef();
-  HRESULT hr = Call([&] { *pResult = Query().QueryMTI(iPort).Result; });
-  Release();
-  return hr;
+  return CallHeld([&] { *pResult = Query().QueryMTI(iPort).Result; });
 }
 
 STDMETHODIMP CComMlcQuery::CHostInterface::QueryInterface(REFIID riid, void** ppObject) {

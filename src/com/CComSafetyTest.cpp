@@ -86,10 +86,7 @@ STDMETHODIMP CComSafetyTest::Initialize(::EKsvTestCode etc, ::EKsvPowerConfigura
 
 STDMETHODIMP CComSafetyTest::Load(IDispatch* ixeIn) {
   return Call([&] {
-    if (ixeIn == nullptr) {
-      RaiseObjectNotSet();
-    }
-    CDispatchXmlElement element(ixeIn);
+    CDispatchXmlElement element(ixeIn);  // Nothing raises "object not set"
     Test().Load(element);
   });
 }
@@ -100,10 +97,7 @@ STDMETHODIMP CComSafetyTest::Save(IDispatch* ixdDoc, IDispatch** pElement) {
   }
   *pElement = nullptr;
   return Call([&] {
-    if (ixdDoc == nullptr) {
-      RaiseObjectNotSet();
-    }
-    CDispatchXmlDocument document(ixdDoc);
+    CDispatchXmlDocument document(ixdDoc);  // Nothing raises "object not set"
     std::shared_ptr<IOrvexXmlElement> pSaved = Test().Save(document);
     *pElement = CDispatchXmlElement::DispatchOf(pSaved.get());
   });

@@ -7,26 +7,25 @@
 
 namespace ksv940 {
 
-void RaiseObjectNotSet() {
+namespace {
+
+// Object variable not set (91): an object argument that is Nothing.
+[[noreturn]] void RaiseObjectNotSet() {
   throw CAutomationError(91, kComponentName, "Object variable or With block variable not set");
 }
 
-CDispatchCaller::CDispatchCaller(IDispatch* pObject) : mpObject(pObject) {
-  if (mpObject == nullptr) {
-    RaiseObjectNotSet();
+// vValue (which it clears) as the type vt, as the host's language converts a value it is given;
+// a value that does not convert is the run-time type mismatch (overflow for too large a number).
+VARIANT Converted(VARIANT vValue, VARTYPE vt) {
+  VARIANT vConverted;
+  VariantInit(&vConverted);
+  HRESULT hr = VariantChangeType(&vConverted, &vValue, 0, vt);
+  VariantClear(&vValue);
+  if (FAILED(hr)) {
+    RaiseRuntimeError(hr == DISP_E_OVERFLOW ? erOverflow : erTypeMismatch);
   }
-  mpObject->AddRef();
+  return vConverted;
 }
-
-CDispatchCaller::CDispatchCaller(const CDispatchCaller& other) : mpObject(other.mpObject) {
-  mpObject->AddRef();
-}
-
-CDispatchCaller::~CDispatchCaller() {
-  mpObject->Release();
-}
-
-namespace {
 
 // IDispatchEx's id, which the MinGW libraries do not carry.
 const IID kIidDispatchEx = {
@@ -52,6 +51,21 @@ bool MemberId(IDispatch* pObject, const std::wstring& sName, DISPID& id) {
 }
 
 }  // namespace
+
+CDispatchCaller::CDispatchCaller(IDispatch* pObject) : mpObject(pObject) {
+  if (mpObject == nullptr) {
+    RaiseObjectNotSet();
+  }
+  mpObject->AddRef();
+}
+
+CDispatchCaller::CDispatchCaller(const CDispatchCaller& other) : mpObject(other.mpObject) {
+  mpObject->AddRef();
+}
+
+CDispatchCaller::~CDispatchCaller() {
+  mpObject->Release();
+}
 
 bool CDispatchCaller::Has(const std::wstring& sName) const {
   DISPID id = 0;
@@ -111,23 +125,6 @@ void CDispatchCaller::Put(const std::wstring& sName, VARIANT vValue) const {
   VARIANT vResult = Invoke(sName, DISPATCH_PROPERTYPUT, vArgs);
   VariantClear(&vResult);
 }
-
-namespace {
-
-// vValue (which it clears) as the type vt, as the host's language converts a value it is given;
-// a value that does not convert is the run-time type mismatch (overflow for too large a number).
-VARIANT Converted(VARIANT vValue, VARTYPE vt) {
-  VARIANT vConverted;
-  VariantInit(&vConverted);
-  HRESULT hr = VariantChangeType(&vConverted, &vValue, 0, vt);
-  VariantClear(&vValue);
-  if (FAILED(hr)) {
-    RaiseRuntimeError(hr == DISP_E_OVERFLOW ? erOverflow : erTypeMismatch);
-  }
-  return vConverted;
-}
-
-}  // namespace
 
 std::string CDispatchCaller::Text(VARIANT vValue) {
   VARIANT vText = Converted(vValue, VT_BSTR);

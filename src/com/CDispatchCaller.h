@@ -10,12 +10,10 @@
 
 namespace ksv940 {
 
-/// Object variable not set (91): an object argument that is Nothing.
-[[noreturn]] void RaiseObjectNotSet();
-
 /// A host's object reached late-bound: its members called by name, as the plug-in calls the
-/// host's objects. Holds a reference to the object while it lives. A failing member raises its
-/// error object's number, source and description as a CAutomationError.
+/// host's objects. Holds a reference to the object while it lives; Nothing raises "object not set"
+/// (91). A failing member raises its error object's number, source and description as a
+/// CAutomationError.
 class CDispatchCaller {
  public:
   explicit CDispatchCaller(IDispatch* pObject);

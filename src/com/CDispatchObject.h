@@ -126,19 +126,20 @@ class CDispatchObject : public TInterface, public ISupportErrorInfo, public IKsv
   HRESULT Call(F&& fnCall) {
     return ComCall(*kIid, std::forward<F>(fnCall));
   }
+  /// Call for a member that waits: the host may release its last reference from inside the wait
+  /// (a handler of its own), so the object holds one of its own until the member returns.
+  template <class F>
+  HRESULT CallHeld(F&& fnCall) {
+    AddRef();
+    HRESULT hr = Call(std::forward<F>(fnCall));
+    Release();
+    return hr;
+  }
 
   std::shared_ptr<IAutomationObject> mpNative;
 
  private:
   volatile LONG mlRefs = 1;
 };
-
-/// Hands pObject (made with a count of one) to the caller through ppResult.
-template <class T>
-HRESULT HandOut(T* pObject, REFIID riid, void** ppResult) {
-  HRESULT hr = pObject->QueryInterface(riid, ppResult);
-  pObject->Release();
-  return hr;
-}
 
 }  // namespace ksv940

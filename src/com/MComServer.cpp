@@ -97,10 +97,7 @@ extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID
   *ppObject = nullptr;
   for (const SCreatableClass& cls : kCreatable) {
     if (IsEqualCLSID(rclsid, *cls.pClassId)) {
-      auto* pFactory = new CClassFactory(cls.fnCreate);
-      HRESULT hr = pFactory->QueryInterface(riid, ppObject);
-      pFactory->Release();
-      return hr;
+      return HandOut(new CClassFactory(cls.fnCreate), riid, ppObject);
     }
   }
   return CLASS_E_CLASSNOTAVAILABLE;

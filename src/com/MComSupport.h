@@ -66,4 +66,13 @@ void LockModule();
 void UnlockModule();
 LONG ModuleLocks();
 
+/// Hands pObject (made with a count of one) to the caller through ppResult as riid; the object
+/// goes when the caller does not take it.
+template <class T>
+HRESULT HandOut(T* pObject, REFIID riid, void** ppResult) {
+  HRESULT hr = pObject->QueryInterface(riid, ppResult);
+  pObject->Release();
+  return hr;
+}
+
 }  // namespace ksv940

@@ -39,8 +39,14 @@ std::string NarrowText(const wchar_t* szText, size_t nLength) {
   return sText;
 }
 
-std::string NarrowText(const std::wstring& sText) {
-  return NarrowText(sText.data(), sText.size());
+std::string SystemErrorText(unsigned long dwError, const char* szTrim,
+                            const std::string& sFallback) {
+  char szText[256] = {};
+  DWORD nLength = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, dwError, 0, szText, sizeof szText, nullptr);
+  std::string sText(szText, nLength);
+  sText.erase(sText.find_last_not_of(szTrim) + 1);
+  return sText.empty() ? sFallback + std::to_string(dwError) : sText;
 }
 
 std::string AnsiText(const std::string& sText) {

@@ -9,8 +9,11 @@ namespace ksv940 {
 std::wstring WideText(const std::string& sText);
 /// A UTF-16 text as the component keeps it: UTF-8.
 std::string NarrowText(const wchar_t* szText, size_t nLength);
-std::string NarrowText(const std::wstring& sText);
 /// A text in the system's ANSI code page, one byte per character, as older interfaces take it.
 std::string AnsiText(const std::string& sText);
+/// The system's wording of error dwError without the characters of szTrim it ends with (its line
+/// end, say); sFallback followed by the number when the system has none.
+std::string SystemErrorText(unsigned long dwError, const char* szTrim,
+                            const std::string& sFallback);
 
 }  // namespace ksv940

@@ -86,7 +86,6 @@ struct CWin32FormView::SWindow {
   std::map<int, const CControl*> byId;
   std::vector<HFONT> vFonts;
   std::vector<HBITMAP> vBitmaps;
-  HBRUSH hBackground = nullptr;
   int iPanelTop = -1;
   CMessagePump::Id filter = 0;
 

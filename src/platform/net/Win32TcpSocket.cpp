@@ -10,6 +10,7 @@
 
 #include "platform/core/CContext.h"
 #include "platform/core/Win32PumpPlatform.h"
+#include "platform/core/Win32Text.h"
 #include "platform/net/CTcpSocket.h"
 
 namespace ksv940 {
@@ -41,19 +42,6 @@ bool WinsockStarted() {
     return WSAStartup(MAKEWORD(2, 2), &data) == 0;
   }();
   return fStarted;
-}
-
-std::string SocketMessage(int iError) {
-  char szText[256] = {};
-  DWORD nLength =
-      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                     static_cast<DWORD>(iError), 0, szText, sizeof szText, nullptr);
-  std::string sText(szText, nLength);
-  while (!sText.empty() && (sText.back() == '\r' || sText.back() == '\n' || sText.back() == ' ' ||
-                            sText.back() == '.')) {
-    sText.pop_back();
-  }
-  return sText.empty() ? "Winsock error " + std::to_string(iError) : sText;
 }
 
 // Whether characters are waiting to be received.
@@ -204,7 +192,7 @@ size_t CTcpSocket::Send(std::string_view sData) {
     state.fWritable = false;
     return 0;
   }
-  throw std::runtime_error(SocketMessage(iError));
+  throw std::runtime_error(SystemErrorText(static_cast<DWORD>(iError), " \r\n.", "Winsock error "));
 }
 
 bool CTcpSocket::WaitWritable(int64_t lDeadlineUs) {

@@ -6,13 +6,12 @@
 #include "platform/core/CContext.h"
 #include "platform/core/MRuntime.h"
 #include "platform/core/Win32PumpPlatform.h"
+#include "platform/core/Win32Text.h"
 #include "platform/serial/MSerialControl.h"
 
 namespace ksv940 {
 
 namespace {
-
-// Characters kept while nobody reads them; beyond this the line overruns and drops what comes.
 
 class CWin32SerialControlFactory : public ISerialControlFactory {
  public:
@@ -20,17 +19,6 @@ class CWin32SerialControlFactory : public ISerialControlFactory {
     return std::make_unique<CWin32SerialControl>();
   }
 };
-
-std::string SystemMessage(DWORD dwError) {
-  char szText[256] = {};
-  DWORD nLength = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, dwError, 0, szText, sizeof szText, nullptr);
-  std::string sText(szText, nLength);
-  while (!sText.empty() && (sText.back() == '\r' || sText.back() == '\n' || sText.back() == ' ')) {
-    sText.pop_back();
-  }
-  return sText.empty() ? "system error " + std::to_string(dwError) : sText;
-}
 
 }  // namespace
 
@@ -87,7 +75,8 @@ void CWin32SerialControl::Open() {
         msStatus = "Port unavailable";
         break;
       default:
-        msStatus = "Port open failed: COM" + std::to_string(mlPort) + ": " + SystemMessage(dwError);
+        msStatus = "Port open failed: COM" + std::to_string(mlPort) + ": " +
+                   SystemErrorText(dwError, " \r\n", "system error ");
     }
     return;
   }
@@ -110,7 +99,7 @@ bool CWin32SerialControl::Configure(std::string& sReason) {
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
   if (!GetCommState(mhPort, &dcb)) {
-    sReason = SystemMessage(GetLastError());
+    sReason = SystemErrorText(GetLastError(), " \r\n", "system error ");
     return false;
   }
   dcb.BaudRate = static_cast<DWORD>(mSettings.Baud());
@@ -147,14 +136,14 @@ bool CWin32SerialControl::Configure(std::string& sReason) {
   dcb.fDtrControl = DTR_CONTROL_ENABLE;
   dcb.fRtsControl = RTS_CONTROL_ENABLE;
   if (!SetCommState(mhPort, &dcb)) {
-    sReason = SystemMessage(GetLastError());
+    sReason = SystemErrorText(GetLastError(), " \r\n", "system error ");
     return false;
   }
   // No time-outs: a read returns when its one character has come, which is what the pump waits
   // for. A read with a total time-out would wait out the whole time-out under Wine.
   COMMTIMEOUTS timeouts{};
   if (!SetCommTimeouts(mhPort, &timeouts)) {
-    sReason = SystemMessage(GetLastError());
+    sReason = SystemErrorText(GetLastError(), " \r\n", "system error ");
     return false;
   }
   // Whatever arrived before this user owned the port is not for it.
@@ -270,16 +259,16 @@ void CWin32SerialControl::ReadWaiting() {
   // Only as much as the buffer has room for; the rest stays in the driver.
   DWORD nWanted = static_cast<DWORD>(std::min<size_t>(stat.cbInQue, mReceived.Room()));
   std::string sChunk(nWanted, '\0');
-  OVERLAPPED overlapped{};
-  overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   DWORD nRead = 0;
-  // The characters are there: the read completes at once, or very nearly so.
-  if (ReadFile(mhPort, sChunk.data(), nWanted, &nRead, &overlapped) ||
+  // The characters are there: the read completes at once, or very nearly so. No read is pending,
+  // so the read's own overlapped structure serves; its event is left reset, as the pump expects.
+  ResetEvent(mReadOverlapped.hEvent);
+  if (ReadFile(mhPort, sChunk.data(), nWanted, &nRead, &mReadOverlapped) ||
       (GetLastError() == ERROR_IO_PENDING &&
-       GetOverlappedResult(mhPort, &overlapped, &nRead, TRUE))) {
+       GetOverlappedResult(mhPort, &mReadOverlapped, &nRead, TRUE))) {
     mReceived.Append(sChunk.data(), nRead);
   }
-  CloseHandle(overlapped.hEvent);
+  ResetEvent(mReadOverlapped.hEvent);
 }
 
 int32_t CWin32SerialControl::InBufferCount() {

@@ -1,9 +1,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 #include <string>
 
+#include "platform/core/MText.h"
 #include "platform/serial/MUsbSerialPorts.h"
 
 namespace ksv940 {
@@ -33,12 +33,9 @@ std::vector<SUsbSerialPort> UsbSerialPorts(const std::string& /*sDevDir*/) {
       continue;
     }
     std::string sName(szName, dwNameLength);
-    std::string sUpper = sName;
-    std::transform(sUpper.begin(), sUpper.end(), sUpper.begin(), [](char c) {
-      return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    });
+    std::string sLower = LowerAscii(sName);
     std::string sDevice(szData);
-    if ((sUpper.find("USB") == std::string::npos && sUpper.find("VCP") == std::string::npos) ||
+    if ((sLower.find("usb") == std::string::npos && sLower.find("vcp") == std::string::npos) ||
         sDevice.size() < 4 || sDevice.compare(0, 3, "COM") != 0) {
       continue;
     }
