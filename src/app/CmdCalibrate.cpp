@@ -4,19 +4,16 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <string>
-#include <system_error>
 
 #include "app/CHostSession.h"
-#include "app/CLinkSetup.h"
 #include "app/CPlanRunner.h"
 #include "app/CReportSet.h"
 #include "app/CTestPlan.h"
 #include "app/MCommandLine.h"
 #include "app/MCommands.h"
+#include "app/MPlanCommand.h"
 #include "model/GDeclares.h"
-#include "platform/core/CAutomationError.h"
 #include "plugin/CKsvVti.h"
-#include "sim/CSimScenario.h"
 
 namespace ksv940 {
 
@@ -77,31 +74,18 @@ int RunOperation(const std::string& sCommand, EStepKind esk, const SOperationArg
     ctx.err << "ksv940 " << sCommand << ": give one of --port, --wifi and --simulate\n";
     return ecxUsage;
   }
-  std::unique_ptr<CLinkSetup> pLink;
-  std::unique_ptr<CHostSession> pSession;
-  try {
-    pLink = std::make_unique<CLinkSetup>(args.link);
-    pSession = std::make_unique<CHostSession>(args.host, ctx, args.link.sWifi);
-  } catch (const CAutomationError& err) {
-    ctx.err << "ksv940 " << sCommand << ": " << err.Description() << "\n";
-    return ecxUsage;
-  } catch (const CSimScenarioError& err) {
-    ctx.err << "ksv940 " << sCommand << ": " << err.what() << "\n";
-    return ecxUsage;
-  } catch (const std::system_error& err) {
-    ctx.err << "ksv940 " << sCommand << ": the simulated analyzer cannot start: " << err.what()
-            << "\n";
-    return ecxFailure;
+  SPlanSession session;
+  if (std::optional<int> iFailed =
+          OpenPlanSession(sCommand, args.link, args.host, ctx, ctx.err, session)) {
+    return *iFailed;
   }
   CTestPlan plan =
       CTestPlan::OfOneStep(esk, esk == eskCalibrate ? "Zero the test leads" : "High voltage check");
   CReportSet reports({}, ctx.err);
-  COperationPrinter printer(sCommand, *pSession, ctx);
-  CPlanRunner runner(pSession->Vti(), pSession->TestGuide(), plan, reports, printer);
-  pSession->OnInterrupt([&runner] { runner.Interrupt(); });
-  int iExit = runner.Run(pLink->Port(), pLink->Description(), false);
-  pSession->OnInterrupt({});
-  return iExit;
+  COperationPrinter printer(sCommand, *session.pSession, ctx);
+  CPlanRunner runner(session.pSession->Vti(), session.pSession->TestGuide(), plan, reports,
+                     printer);
+  return RunPlan(session, runner, false);
 }
 
 void Register(CLI::App& app, SCommandContext& ctx, const std::string& sCommand, EStepKind esk,

@@ -5,11 +5,9 @@
 #include <iomanip>
 #include <memory>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "app/CHostSession.h"
-#include "app/CLinkSetup.h"
 #include "app/CPausingView.h"
 #include "app/CPlanRunner.h"
 #include "app/CReportSet.h"
@@ -18,14 +16,13 @@
 #include "app/MCommandLine.h"
 #include "app/MCommands.h"
 #include "app/MEnumNames.h"
+#include "app/MPlanCommand.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CMicroSequence.h"
-#include "platform/core/CAutomationError.h"
 #include "platform/core/CContext.h"
 #include "platform/forms/IFormView.h"
 #include "plugin/CKsvVti.h"
-#include "sim/CSimScenario.h"
 
 namespace ksv940 {
 
@@ -86,24 +83,14 @@ int RunPlan(const SRunArgs& args, SCommandContext& ctx) {
     return ecxUsage;
   }
 
-  std::unique_ptr<CLinkSetup> pLink;
-  std::unique_ptr<CHostSession> pSession;
   // Dialogs go to standard error with the progress, so that standard output holds the results.
   SCommandContext viewCtx{ctx.err, ctx.err, ecxOk};
-  try {
-    pLink = std::make_unique<CLinkSetup>(args.link);
-    pSession = std::make_unique<CHostSession>(args.host, viewCtx, args.link.sWifi);
-  } catch (const CAutomationError& err) {
-    ctx.err << "ksv940 run: " << err.Description() << "\n";
-    return ecxUsage;
-  } catch (const CSimScenarioError& err) {
-    ctx.err << "ksv940 run: " << err.what() << "\n";
-    return ecxUsage;
-  } catch (const std::system_error& err) {
-    ctx.err << "ksv940 run: the simulated analyzer cannot start: " << err.what() << "\n";
-    return ecxFailure;
+  SPlanSession session;
+  if (std::optional<int> iFailed =
+          OpenPlanSession("run", args.link, args.host, viewCtx, ctx.err, session)) {
+    return *iFailed;
   }
-  CKsvVti& vti = pSession->Vti();
+  CKsvVti& vti = session.pSession->Vti();
   // The plan's options first, then the command line's, which override them.
   pPlan->ApplyOptions(*vti.testOptions());
   args.host.settings.ApplyTo(*vti.testOptions());
@@ -116,10 +103,8 @@ int RunPlan(const SRunArgs& args, SCommandContext& ctx) {
   viewScope.Set<IFormView>(pView).Set<IMessageBox>(pView);
 
   CReportSet reports(args.vReports, ctx.err);
-  CPlanRunner runner(vti, pSession->TestGuide(), *pPlan, reports, console);
-  pSession->OnInterrupt([&runner] { runner.Interrupt(); });
-  int iExit = runner.Run(pLink->Port(), pLink->Description(), args.fKeepGoing);
-  pSession->OnInterrupt({});
+  CPlanRunner runner(vti, session.pSession->TestGuide(), *pPlan, reports, console);
+  int iExit = RunPlan(session, runner, args.fKeepGoing);
   if (!reports.Paths().empty() && iExit != ecxUsage) {
     ctx.err << "Reports:";
     for (const std::string& sPath : reports.Paths()) {
