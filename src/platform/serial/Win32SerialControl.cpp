@@ -209,7 +209,8 @@ void CWin32SerialControl::LineLost(DWORD dwError) {
   // Nothing more comes from the line: its read is no longer watched, and what waits to be written
   // is dropped. A device that has gone makes every exchange fail at once from now on.
   mfLineLost = true;
-  mfDeviceGone = IsDeviceGoneError(dwError);
+  // A later failure (of a write still pending, say) does not make a gone device quiet again.
+  mfDeviceGone = mfDeviceGone || IsDeviceGoneError(dwError);
   auto& platform = CWin32PumpPlatform::Of(*mpPump);
   if (mReadWatch != 0) {
     platform.Unwatch(mReadWatch);
