@@ -6,15 +6,20 @@
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(widl_bits -m64)
   set(wine_dlls /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
-  set(KSV940_DEF_0 "")
-  set(KSV940_DEF_12 "")
 else()
   set(widl_bits -m32)
   set(wine_dlls /usr/lib/i386-linux-gnu/wine/i386-windows)
-  # i686 names stdcall functions with their argument size; the exports keep the plain names.
-  set(KSV940_DEF_0 " = DllCanUnloadNow@0")
-  set(KSV940_DEF_12 " = DllGetClassObject@12")
 endif()
+# i686 names a stdcall function with its arguments' size; each export keeps its plain name and
+# is the function of that name (a .def line naming another function links just as well, and
+# then that function answers the host).
+foreach(export DllCanUnloadNow@0 DllGetClassObject@12 DllRegisterServer@0 DllUnregisterServer@0)
+  string(REGEX REPLACE "@.*" "" name ${export})
+  set(KSV940_DEF_${name} "")
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(KSV940_DEF_${name} " = ${export}")
+  endif()
+endforeach()
 find_program(WIDL NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-widl widl REQUIRED)
 set(wine_idl /usr/include/wine/wine/windows)
 
@@ -49,14 +54,17 @@ target_sources(ksv_com PRIVATE ${gen}/com/OrvexKSV940vti_i.c ${gen}/com/OrvexKSV
 target_include_directories(ksv_com PUBLIC ${gen}/com)
 # A COM interface is released through Release, never deleted through a base pointer, and its
 # binary layout has no room for a virtual destructor.
-target_compile_options(ksv_com PRIVATE -Wno-non-virtual-dtor)
+target_compile_options(ksv_com PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-Wno-non-virtual-dtor>)
 set_source_files_properties(${gen}/com/OrvexKSV940vti_i.c PROPERTIES LANGUAGE C)
 
 add_library(OrvexKSV940vti SHARED ${rc} ${gen}/OrvexKSV940vti.def)
 set_target_properties(OrvexKSV940vti PROPERTIES PREFIX "" OUTPUT_NAME OrvexKSV940vti LINKER_LANGUAGE CXX)
 target_link_libraries(OrvexKSV940vti PRIVATE -Wl,--whole-archive ksv_com -Wl,--no-whole-archive
                       ksv_com)
-target_link_options(OrvexKSV940vti PRIVATE -static -static-libgcc -static-libstdc++ -s)
+# Stripped; the linker's map beside it tells which function lies at each address (the static
+# checks of scripts/test-windows read it).
+target_link_options(OrvexKSV940vti PRIVATE -static -static-libgcc -static-libstdc++ -s
+                    -Wl,-Map=${PROJECT_BINARY_DIR}/OrvexKSV940vti.map)
 
 # The test clients under Wine: a compiled automation client and the operator at the screen.
 if(KSV940_TESTS)
@@ -65,7 +73,7 @@ if(KSV940_TESTS)
                            ${gen}/com/OrvexKSV940vti_i.c ${gen}/com/OrvexKSV940vti.h)
     add_dependencies(${tool} OrvexKSV940vti)
     target_include_directories(${tool} PRIVATE ${gen} ${gen}/com)
-    target_compile_options(${tool} PRIVATE -Wno-non-virtual-dtor)
+    target_compile_options(${tool} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-Wno-non-virtual-dtor>)
     target_link_options(${tool} PRIVATE -static -static-libgcc -static-libstdc++ -municode)
     target_link_libraries(${tool} PRIVATE oleaut32 ole32 uuid user32 gdi32 advapi32)
   endforeach()

@@ -15,8 +15,6 @@
 #include "com/MTypeLibrary.h"
 #include "model/CKsvSafetyTest.h"
 #include "platform/automation/CServerLock.h"
-#include "platform/core/CAutomationError.h"
-#include "platform/core/Win32Text.h"
 #include "platform/forms/Win32FormView.h"
 
 namespace ksv940 {
@@ -35,27 +33,25 @@ IUnknown* CreateMlcQuery() {
   return static_cast<_CKsvMlcQuery*>(new CComMlcQuery());
 }
 
-// The classes a host may create; the library's other classes come from their properties.
+// The classes a host may create; the library's other classes come from their properties. The
+// ProgIDs are written out whole, so that the built library can be checked for them as it stands.
 struct SCreatableClass {
   const CLSID* pClassId;
-  const wchar_t* szName;
+  const wchar_t* szProgId;
+  const wchar_t* szName;  // the ProgID's part after the component's name
   CClassFactory::FCreate fnCreate;
 };
 
 const SCreatableClass kCreatable[] = {
-    {&CLSID_CKsvVti, L"CKsvVti", &CreateVti},
-    {&CLSID_CKsvSafetyTest, L"CKsvSafetyTest", &CreateSafetyTest},
-    {&CLSID_CKsvMlcQuery, L"CKsvMlcQuery", &CreateMlcQuery},
+    {&CLSID_CKsvVti, L"OrvexKSV940vti.CKsvVti", L"CKsvVti", &CreateVti},
+    {&CLSID_CKsvSafetyTest, L"OrvexKSV940vti.CKsvSafetyTest", L"CKsvSafetyTest", &CreateSafetyTest},
+    {&CLSID_CKsvMlcQuery, L"OrvexKSV940vti.CKsvMlcQuery", L"CKsvMlcQuery", &CreateMlcQuery},
 };
 
 std::wstring GuidText(const GUID& guid) {
   wchar_t szText[64] = {};
   StringFromGUID2(guid, szText, 64);
   return szText;
-}
-
-std::wstring ProgId(const SCreatableClass& cls) {
-  return WideText(kComponentName) + L"." + cls.szName;
 }
 
 LONG SetValue(HKEY hRoot, const std::wstring& sKey, const wchar_t* szName,
@@ -118,7 +114,7 @@ extern "C" HRESULT WINAPI DllRegisterServer() {
   std::wstring sLibId = GuidText(LIBID_OrvexKSV940vti);
   for (const SCreatableClass& cls : kCreatable) {
     std::wstring sClassKey = L"CLSID\\" + GuidText(*cls.pClassId);
-    std::wstring sProgId = ProgId(cls);
+    std::wstring sProgId = cls.szProgId;
     LONG lResult = ERROR_SUCCESS;
     for (LONG lStep :
          {SetValue(HKEY_CLASSES_ROOT, sClassKey, nullptr, sProgId),
@@ -150,8 +146,8 @@ extern "C" HRESULT WINAPI DllUnregisterServer() {
   for (const SCreatableClass& cls : kCreatable) {
     RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + GuidText(*cls.pClassId)).c_str());
     RegDeleteKeyW(HKEY_CLASSES_ROOT, (L"CLSID\\" + GuidText(*cls.pClassId)).c_str());
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, ProgId(cls).c_str());
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, ProgId(cls).c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, cls.szProgId);
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, cls.szProgId);
   }
   // Also when it was never registered: nothing of it is left either way.
   UnRegisterTypeLib(LIBID_OrvexKSV940vti, 1, 0, LOCALE_NEUTRAL, ThisSysKind());

@@ -1,10 +1,13 @@
 // ksv940-cycle CYCLE PORT: runs the steps of a cycle file (see cycle.txt) through the plug-in
 // object of the Linux build on serial port PORT (mapped by $KSV940_PORTS), answering every dialog
 // with Continue at once, and prints each result as cycle.vbs prints it from the Windows server.
+#include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <thread>
 
 #include "host/IOrvexMtiData.h"
 #include "host/default/MHostDefaults.h"
@@ -42,13 +45,18 @@ int main(int argc, char** argv) {
   DllRegisterServer();
   CKsvVti vti;
   std::string sLine;
-  try {
-    while (std::getline(in, sLine)) {
-      std::istringstream words(sLine);
-      std::string sStep;
-      if (!(words >> sStep) || sStep[0] == '#') {
-        continue;
-      }
+  while (std::getline(in, sLine)) {
+    std::istringstream words(sLine);
+    std::string sStep;
+    if (!(words >> sStep) || sStep[0] == '#') {
+      continue;
+    }
+    // "fails STEP": the step's failure is printed and the cycle goes on.
+    bool fMayFail = sStep == "fails";
+    if (fMayFail) {
+      words >> sStep;
+    }
+    try {
       if (sStep == "option") {
         std::string sName;
         int64_t lValue = 0;
@@ -77,12 +85,21 @@ int main(int argc, char** argv) {
       } else if (sStep == "end") {
         vti.EndRemote(nullptr);
         std::cout << "end state=" << vti.State() << "\n";
+      } else if (sStep == "await") {
+        // Until the file of that name is there (the analyzer is back), for at most 30 seconds.
+        std::string sFile;
+        words >> sFile;
+        for (int i = 0; i < 600 && !std::filesystem::exists(sFile); ++i) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+      }
+    } catch (const CAutomationError& err) {
+      std::cout << "error " << err.Number() << " " << err.Source() << " " << err.Description()
+                << "\n";
+      if (!fMayFail) {
+        return 1;
       }
     }
-  } catch (const CAutomationError& err) {
-    std::cout << "error " << err.Number() << " " << err.Source() << " " << err.Description()
-              << "\n";
-    return 1;
   }
   return 0;
 }

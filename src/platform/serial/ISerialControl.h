@@ -8,6 +8,14 @@ namespace ksv940 {
 
 /// The serial communications control as the instrument link drives it: exactly the members the
 /// channel and the discovery query use. Counts are signed 32-bit.
+///
+/// When the device goes away while the port is open (a USB adapter pulled out, a line or
+/// pseudo-terminal whose far side hung up), what was received before can still be read; after
+/// that, InBufferCount and Input with nothing left to read, SetInBufferCount and Output each raise
+/// the device-gone failure (8020, RaiseDeviceGone) at once, every time, until the port is closed,
+/// so that a waiting exchange ends instead of running into its time-outs. Closing always works,
+/// and the port opens again once the device is back. Each platform's control says which of the
+/// system's failures it takes for a device that is gone.
 class ISerialControl {
  public:
   virtual ~ISerialControl() = default;

@@ -24,10 +24,8 @@ namespace ksv940 {
 /// is pending, reading the send count arranges a wake-up of the pump for about when the line can
 /// have sent it, later and later while the far side takes nothing.
 ///
-/// When the device goes away while the port is open (the line hangs up, the adapter is pulled
-/// out), what was received can still be read; after that every member that reads, writes or
-/// discards raises the device-gone failure (8020) until the port is closed. The port then opens
-/// again once the device is back.
+/// The device is gone (ISerialControl's device-gone rule) when a read finds the end of the file or
+/// a read or write fails with anything but "try again" or "interrupted".
 class CPosixSerialControl : public ISerialControl {
  public:
   CPosixSerialControl();

@@ -13,6 +13,27 @@ namespace ksv940 {
 
 namespace {
 
+// "No such device", which MinGW's headers do not name.
+constexpr DWORD kErrorNoSuchDevice = 433;
+
+// What serial drivers report once their device has left (see the class's comment).
+bool IsDeviceGoneError(DWORD dwError) {
+  switch (dwError) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_INVALID_HANDLE:
+    case ERROR_NOT_READY:
+    case ERROR_BAD_COMMAND:
+    case ERROR_GEN_FAILURE:
+    case ERROR_BROKEN_PIPE:
+    case kErrorNoSuchDevice:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+      return true;
+    default:
+      return false;
+  }
+}
+
 class CWin32SerialControlFactory : public ISerialControlFactory {
  public:
   std::unique_ptr<ISerialControl> CreateControl() override {
@@ -88,6 +109,7 @@ void CWin32SerialControl::Open() {
     return;
   }
   mfLineLost = false;
+  mfDeviceGone = false;
   auto& platform = CWin32PumpPlatform::Of(*mpPump);
   mReadWatch = platform.WatchHandle(mReadOverlapped.hEvent, [this] { ReadCompleted(); });
   mWriteWatch = platform.WatchHandle(mWriteOverlapped.hEvent, [this] { WriteCompleted(); });
@@ -183,10 +205,12 @@ void CWin32SerialControl::Close() {
   msQueued.clear();
 }
 
-void CWin32SerialControl::LineLost() {
-  // The port is gone (a USB adapter pulled out): output is lost as on a cable with nothing at its
-  // far end, and a receive times out.
+void CWin32SerialControl::LineLost(DWORD dwError) {
+  // Nothing more comes from the line: its read is no longer watched, and what waits to be written
+  // is dropped. A device that has gone makes every exchange fail at once from now on.
   mfLineLost = true;
+  // A later failure (of a write still pending, say) does not make a gone device quiet again.
+  mfDeviceGone = mfDeviceGone || IsDeviceGoneError(dwError);
   auto& platform = CWin32PumpPlatform::Of(*mpPump);
   if (mReadWatch != 0) {
     platform.Unwatch(mReadWatch);
@@ -219,7 +243,7 @@ void CWin32SerialControl::StartRead() {
       mfReadPending = true;
       return;
     }
-    LineLost();
+    LineLost(dwError);
     return;
   }
 }
@@ -231,11 +255,12 @@ void CWin32SerialControl::ReadCompleted() {
   }
   DWORD nRead = 0;
   if (!GetOverlappedResult(mhPort, &mReadOverlapped, &nRead, FALSE)) {
-    if (GetLastError() == ERROR_IO_INCOMPLETE) {
+    DWORD dwError = GetLastError();
+    if (dwError == ERROR_IO_INCOMPLETE) {
       return;
     }
     mfReadPending = false;
-    LineLost();
+    LineLost(dwError);
     return;
   }
   mfReadPending = false;
@@ -253,7 +278,12 @@ void CWin32SerialControl::ReadWaiting() {
   }
   COMSTAT stat{};
   DWORD dwErrors = 0;
-  if (!ClearCommError(mhPort, &dwErrors, &stat) || stat.cbInQue == 0 || mReceived.Room() == 0) {
+  if (!ClearCommError(mhPort, &dwErrors, &stat)) {
+    // Also while the buffer is full and no read is pending: the device's leaving shows here.
+    LineLost(GetLastError());
+    return;
+  }
+  if (stat.cbInQue == 0 || mReceived.Room() == 0) {
     return;
   }
   // Only as much as the buffer has room for; the rest stays in the driver.
@@ -272,11 +302,19 @@ void CWin32SerialControl::ReadWaiting() {
 }
 
 int32_t CWin32SerialControl::InBufferCount() {
-  if (mReceived.Size() == 0 && mfReadPending &&
-      WaitForSingleObject(mReadOverlapped.hEvent, 0) == WAIT_OBJECT_0) {
-    ReadCompleted();
+  if (mReceived.Size() == 0) {
+    if (mfReadPending && WaitForSingleObject(mReadOverlapped.hEvent, 0) == WAIT_OBJECT_0) {
+      ReadCompleted();
+    }
+    CheckDevice();
   }
   return mReceived.Count();
+}
+
+void CWin32SerialControl::CheckDevice() const {
+  if (mhPort != INVALID_HANDLE_VALUE && mfDeviceGone) {
+    RaiseDeviceGone();
+  }
 }
 
 void CWin32SerialControl::SetInBufferCount(int32_t lCount) {
@@ -287,6 +325,7 @@ void CWin32SerialControl::SetInBufferCount(int32_t lCount) {
   if (mfReadPending && WaitForSingleObject(mReadOverlapped.hEvent, 0) == WAIT_OBJECT_0) {
     ReadCompleted();
   }
+  CheckDevice();
   mReceived.Clear();
   if (mhPort != INVALID_HANDLE_VALUE) {
     PurgeComm(mhPort, PURGE_RXCLEAR);
@@ -312,11 +351,13 @@ void CWin32SerialControl::Output(const std::string& sData) {
   if (mhPort == INVALID_HANDLE_VALUE) {
     RaisePortNotOpen();
   }
+  CheckDevice();
   if (mfLineLost) {
     return;
   }
   msQueued += sData;
   StartWrite();
+  CheckDevice();
 }
 
 void CWin32SerialControl::StartWrite() {
@@ -339,12 +380,13 @@ void CWin32SerialControl::StartWrite() {
       }
       continue;
     }
-    if (GetLastError() == ERROR_IO_PENDING) {
+    DWORD dwError = GetLastError();
+    if (dwError == ERROR_IO_PENDING) {
       mfWritePending = true;
       return;
     }
     msWriting.clear();
-    LineLost();
+    LineLost(dwError);
   }
 }
 
@@ -355,12 +397,13 @@ void CWin32SerialControl::WriteCompleted() {
   }
   DWORD nWritten = 0;
   if (!GetOverlappedResult(mhPort, &mWriteOverlapped, &nWritten, FALSE)) {
-    if (GetLastError() == ERROR_IO_INCOMPLETE) {
+    DWORD dwError = GetLastError();
+    if (dwError == ERROR_IO_INCOMPLETE) {
       return;
     }
     mfWritePending = false;
     msWriting.clear();
-    LineLost();
+    LineLost(dwError);
     return;
   }
   mfWritePending = false;

@@ -21,6 +21,15 @@ namespace ksv940 {
 /// else the driver has waiting (ClearCommError) is read at once and the next one-character read
 /// is started. A wait for a reply therefore blocks in the system and ends with the first
 /// character. Output is written overlapped as well; the send count is what has not been written.
+///
+/// The device is gone (ISerialControl's device-gone rule) when a read, a write or the look at
+/// what is waiting fails with one of the errors drivers report for a device that has left:
+/// access denied, invalid handle, not ready, bad command, general failure, broken pipe, no such
+/// device, device not connected, device removed (a USB serial driver after its adapter is pulled
+/// out; under Wine, a pseudo-terminal whose far side closed: broken pipe on reading, not ready on
+/// writing). Any other failure of a read or write (a driver's own, such as an aborted operation)
+/// leaves the line cut but quiet, as a cable with nothing at its far end: output is dropped and
+/// replies run into their time-outs until the port is closed.
 class CWin32SerialControl : public ISerialControl {
  public:
   CWin32SerialControl();
@@ -53,13 +62,17 @@ class CWin32SerialControl : public ISerialControl {
   void ReadWaiting();
   void StartWrite();
   void WriteCompleted();
-  void LineLost();
+  /// The line failed with the system's error dwError: gone for good until the port is closed.
+  void LineLost(DWORD dwError);
+  /// Raises the device-gone failure while the port is open on a device that has gone.
+  void CheckDevice() const;
 
   std::shared_ptr<CMessagePump> mpPump;
   CLineSettings mSettings;
   int32_t mlPort = 1;
   HANDLE mhPort = INVALID_HANDLE_VALUE;
   bool mfLineLost = false;
+  bool mfDeviceGone = false;  // lost with one of the device-gone errors
   std::string msStatus;
   CReceiveBuffer mReceived;
 
