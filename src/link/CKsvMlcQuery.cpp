@@ -1,8 +1,8 @@
 #include "link/CKsvMlcQuery.h"
 
-#include "host/ILanguageService.h"
+#include "declares/GDeclares.h"
+#include "hostapi/ILanguageService.h"
 #include "link/MWire.h"
-#include "model/GDeclares.h"
 #include "platform/core/CAutomationError.h"
 #include "platform/core/CContext.h"
 #include "platform/core/CMessagePump.h"

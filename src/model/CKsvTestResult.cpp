@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "host/ILanguageService.h"
+#include "hostapi/ILanguageService.h"
 #include "platform/core/CContext.h"
 #include "platform/core/MRuntime.h"
 

@@ -2,22 +2,22 @@
 
 #include <array>
 
-#include "host/ILanguageService.h"
-#include "host/IMtiPortLookup.h"
-#include "host/IOrvexMtiData.h"
+#include "declares/GDeclares.h"
+#include "hostapi/ILanguageService.h"
+#include "hostapi/IMtiPortLookup.h"
+#include "hostapi/IOrvexMtiData.h"
 #include "link/IWifiConnector.h"
 #include "link/MWire.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CKsvTestResult.h"
 #include "model/CMicroSequence.h"
-#include "model/GDeclares.h"
-#include "model/MCommandHelpers.h"
 #include "platform/automation/CClassRegistry.h"
 #include "platform/core/CContext.h"
 #include "platform/core/CMessagePump.h"
 #include "platform/core/MRuntime.h"
 #include "platform/forms/IMessageBox.h"
+#include "reading/MCommandHelpers.h"
 #include "support/MError.h"
 
 namespace ksv940 {

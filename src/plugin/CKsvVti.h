@@ -6,11 +6,11 @@
 
 #include "link/CInstrumentLink.h"
 #include "model/CAbortFlags.h"
-#include "model/CMeasurementReader.h"
 #include "platform/automation/CServerLock.h"
 #include "platform/automation/IAutomationObject.h"
 #include "power/CPowerConfig.h"
 #include "power/CPowerSequencer.h"
+#include "reading/CMeasurementReader.h"
 
 namespace ksv940 {
 

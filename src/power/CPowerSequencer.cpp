@@ -2,13 +2,13 @@
 
 #include <cctype>
 
+#include "declares/GDeclares.h"
 #include "dialogs/FStopOnPC.h"
 #include "dialogs/FWaitOnPC.h"
 #include "link/CInstrumentLink.h"
 #include "link/MWire.h"
 #include "model/CAbortFlags.h"
 #include "model/CKsvTestOptions.h"
-#include "model/GDeclares.h"
 #include "platform/core/CContext.h"
 #include "platform/core/CMessagePump.h"
 #include "platform/core/MRuntime.h"

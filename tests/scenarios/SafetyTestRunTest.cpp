@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "declares/GDeclares.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CKsvTestResult.h"
-#include "model/GDeclares.h"
-#include "model/MCommandHelpers.h"
+#include "reading/MCommandHelpers.h"
 #include "testing/CRig.h"
 #include "testing/MCaught.h"
 

@@ -1,9 +1,9 @@
-#include "host/default/CXmlDocument.h"
+#include "hostdefaults/CXmlDocument.h"
 
 #include <pugixml.hpp>
 #include <sstream>
 
-#include "host/default/CXmlElement.h"
+#include "hostdefaults/CXmlElement.h"
 #include "platform/core/CAutomationError.h"
 #include "platform/core/MRuntime.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/IOrvexXml.h"
+#include "hostapi/IOrvexXml.h"
 
 namespace pugi {
 class xml_document;
