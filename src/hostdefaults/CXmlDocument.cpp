@@ -56,12 +56,6 @@ void CXmlDocument::LoadFile(const std::string& sPath) {
   mpDocument = std::move(pLoaded);
 }
 
-void CXmlDocument::LoadText(const std::string& sText) {
-  auto pLoaded = std::make_shared<pugi::xml_document>();
-  Check(pLoaded->load_string(sText.c_str()), "text");
-  mpDocument = std::move(pLoaded);
-}
-
 void CXmlDocument::SaveFile(const std::string& sPath) const {
   if (!mpDocument->save_file(sPath.c_str(), "  ")) {
     RaiseXmlFault(sPath + ": cannot be written");

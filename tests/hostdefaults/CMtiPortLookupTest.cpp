@@ -45,7 +45,7 @@ TEST(CMtiPortLookup, FindsTheInstrumentsDeviceOrAnswersNothing) {
       }
     }
     auto pPorts = std::make_shared<CPortMap>();
-    pPorts->AddSpec(row.sPortMap);
+    pPorts->AddMappings(row.sPortMap);
     CContextScope scope;
     scope.Set<CPortMap>(pPorts);
     CMtiPortLookup lookup(dir.string());
