@@ -1,6 +1,7 @@
 #include "reading/CMeasurementReader.h"
 
 #include "declares/GDeclares.h"
+#include "declares/MAnalyzerFacts.h"
 #include "dialogs/FStopOnPC.h"
 #include "hostapi/IOrvexMtiData.h"
 #include "link/CInstrumentLink.h"
@@ -27,89 +28,104 @@ CMeasurementReader::CMeasurementReader(CInstrumentLink& link, const CKsvTestOpti
 
 void CMeasurementReader::ReadValue(const std::string& sCommand, IWindow* frmOwner,
                                    CKsvTestResult& result) {
-  const bool fWireless = mLink.Wireless();
-  int iTry = 0;
-  int iBadReply = 0;
+  SReadTries tries;
   std::string sReply;
   for (;;) {
-    if (fWireless) {
-      sReply = mLink.Wifi().SendCommand(sCommand, 100);
-      // Zeroing takes longer than the command's own wait; its result follows later. A connector
-      // that waited long enough has handed it over already and leaves nothing to flush.
-      if (sCommand.find("zero") != std::string::npos) {
-        std::string sFlushed = mLink.Wifi().FlushData(200);
-        if (!sFlushed.empty() || sReply.empty()) {
-          sReply = sFlushed;
-        }
-      }
-    } else {
-      sReply = mLink.Channel().TransmitCmd(sCommand, kCrLf, true, 3);
+    sReply = SendReading(sCommand);
+    EReadNext ernNext = JudgeReply(sCommand, sReply, tries);
+    if (ernNext == ernAskOperator) {
+      ernNext = AskNoResistance(frmOwner);
     }
-
-    bool fLeave = false;
-    bool fAskOperator = false;
-    if (sReply == "!22") {
-      // The instrument is not ready yet: give it a second and try again.
-      if (!fWireless) {
-        mLink.Channel().Wait(1000);
-      }
-      ++iTry;
-    } else if (sReply == "!32") {
-      if (sCommand == "zero") {
-        iTry = kTries;
-      } else {
-        fAskOperator = true;
-      }
-    } else if (sCommand != "mread") {
-      fLeave = true;
-    } else {
-      sReply = ReadStream(sCommand);
-      if (sReply == "!37") {
-        if (!fWireless) {
-          mLink.Channel().Wait(1000);
-        }
-        if (++iBadReply >= kTries) {
-          RaiseError(errVTI_InvalidReply, "CKsvVti", {}, {sReply});
-        }
-      } else if (sReply == "!21") {
-        if (fWireless) {
-          mLink.Wifi().FlushData(200);
-          fLeave = true;
-        } else {
-          // Over range: stop the stream, let the instrument settle and measure again.
-          mLink.Channel().TransmitCmd(kEscape, kCrLf, false, 3);
-          mLink.Channel().Wait(500);
-          fLeave = ++iBadReply > 2;
-        }
-      } else {
-        StopStream();
-        if (sReply == "!32") {
-          fAskOperator = true;
-        } else {
-          fLeave = true;
-        }
-      }
-    }
-    if (fLeave) {
-      break;
-    }
-    if (fAskOperator) {
-      FStopOnPC frmStop;
-      frmStop.Control("cmdSkip").SetVisible(true);
-      frmStop.ShowNoResistance(frmOwner);
-      if (frmStop.Cancel()) {
-        mfnAbort();
-      } else if (frmStop.SkipScreen()) {
-        break;
-      }
-    }
-    if (!(iTry < kTries && !mFlags.mfAbort)) {
+    if (ernNext == ernKeep || !(tries.iTry < kTries && !mFlags.mfAbort)) {
       break;
     }
   }
   if (!mFlags.mfAbort) {
     result.SetReading(sReply, mOptions.measType(), sCommand);
   }
+}
+
+std::string CMeasurementReader::SendReading(const std::string& sCommand) {
+  if (!mLink.Wireless()) {
+    return mLink.Channel().TransmitCmd(sCommand, kCrLf, true, 3);
+  }
+  std::string sReply = mLink.Wifi().SendCommand(sCommand, 100);
+  // Zeroing takes longer than the command's own wait; its result follows later. A connector
+  // that waited long enough has handed it over already and leaves nothing to flush.
+  if (sCommand.find("zero") != std::string::npos) {
+    std::string sFlushed = mLink.Wifi().FlushData(200);
+    if (!sFlushed.empty() || sReply.empty()) {
+      sReply = sFlushed;
+    }
+  }
+  return sReply;
+}
+
+// The reply to the command itself. A reading of a stream ("mread") that the instrument accepted
+// goes on to the stream's next value, which replaces the reply.
+CMeasurementReader::EReadNext CMeasurementReader::JudgeReply(const std::string& sCommand,
+                                                             std::string& sReply,
+                                                             SReadTries& tries) {
+  if (sReply == kReplyNotReady) {
+    // The instrument is not ready yet: give it a second and try again.
+    if (!mLink.Wireless()) {
+      mLink.Channel().Wait(1000);
+    }
+    ++tries.iTry;
+    return ernMeasureAgain;
+  }
+  if (sReply == kReplyNoResistance) {
+    if (sCommand == "zero") {
+      tries.iTry = kTries;
+      return ernMeasureAgain;
+    }
+    return ernAskOperator;
+  }
+  if (sCommand != "mread") {
+    return ernKeep;
+  }
+  sReply = ReadStream(sCommand);
+  return JudgeStreamReply(sReply, tries);
+}
+
+CMeasurementReader::EReadNext CMeasurementReader::JudgeStreamReply(const std::string& sReply,
+                                                                   SReadTries& tries) {
+  const bool fWireless = mLink.Wireless();
+  if (sReply == kReplyBadReading) {
+    if (!fWireless) {
+      mLink.Channel().Wait(1000);
+    }
+    if (++tries.iBadReply >= kTries) {
+      RaiseError(errVTI_InvalidReply, "CKsvVti", {}, {sReply});
+    }
+    return ernMeasureAgain;
+  }
+  if (sReply == kReplyOverRange) {
+    if (fWireless) {
+      mLink.Wifi().FlushData(200);
+      return ernKeep;
+    }
+    // Over range: stop the stream, let the instrument settle and measure again.
+    mLink.Channel().TransmitCmd(kEscape, kCrLf, false, 3);
+    mLink.Channel().Wait(500);
+    return ++tries.iBadReply > 2 ? ernKeep : ernMeasureAgain;
+  }
+  StopStream();
+  return sReply == kReplyNoResistance ? ernAskOperator : ernKeep;
+}
+
+// No resistance could be measured: Stop Test aborts (which ends the tries), Skip keeps the reply,
+// Continue measures again.
+CMeasurementReader::EReadNext CMeasurementReader::AskNoResistance(IWindow* frmOwner) {
+  FStopOnPC frmStop;
+  frmStop.Control("cmdSkip").SetVisible(true);
+  frmStop.ShowNoResistance(frmOwner);
+  if (frmStop.Cancel()) {
+    mfnAbort();
+  } else if (frmStop.SkipScreen()) {
+    return ernKeep;
+  }
+  return ernMeasureAgain;
 }
 
 std::string CMeasurementReader::ReadStream(const std::string& sCommand) {
@@ -135,7 +151,7 @@ void CMeasurementReader::StopStream() {
 
 std::shared_ptr<IOrvexMtiData> CMeasurementReader::ReadIdentity() {
   std::string sIdent = mLink.Exchange("ident", true, 30);
-  if (sIdent.compare(0, 7, "KSV 940") != 0) {
+  if (!sIdent.starts_with(kIdentityModel)) {
     RaiseError(errVTI_InvalidReply, "CKsvVti", {}, {sIdent});
   }
   size_t nComma = sIdent.find(',');
@@ -151,7 +167,7 @@ std::shared_ptr<IOrvexMtiData> CMeasurementReader::ReadIdentity() {
   if (!pMtiData) {
     RaiseRuntimeError(erTypeMismatch);
   }
-  pMtiData->SetInstrumentType("KSV940", 0);
+  pMtiData->SetInstrumentType(kInstrumentType, 0);
   pMtiData->SetIdentity(sModel, sSerial, sFirmware);
   return pMtiData;
 }
