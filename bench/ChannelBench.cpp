@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "host/default/MHostDefaults.h"
+#include "hostdefaults/MHostDefaults.h"
 #include "link/CChannel.h"
 #include "platform/core/CAutomationError.h"
 #include "platform/core/IClock.h"

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "host/default/MHostDefaults.h"
+#include "hostdefaults/MHostDefaults.h"
 #include "link/CKsvMlcQuery.h"
 
 using namespace ksv940;

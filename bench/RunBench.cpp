@@ -22,7 +22,7 @@
 #include "app/CPlanRunner.h"
 #include "app/CReportSet.h"
 #include "app/CTestPlan.h"
-#include "host/default/MHostDefaults.h"
+#include "hostdefaults/MHostDefaults.h"
 #include "platform/core/CMessagePump.h"
 #include "plugin/CKsvVti.h"
 #include "sim/CSimInstrument.h"

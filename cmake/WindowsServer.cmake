@@ -49,7 +49,7 @@ ksv940_layer(ksv_com DIR src/com
           CDispatchXmlElement.cpp CDispatchXmlElement.h MComServer.cpp
           MComSupport.cpp MComSupport.h MHostClasses.cpp MHostClasses.h MTypeLibrary.cpp
           MTypeLibrary.h
-  DEPENDS ksv940vti ksv_host_default oleaut32 ole32 uuid user32 gdi32 advapi32)
+  DEPENDS ksv940vti ksv_hostdefaults oleaut32 ole32 uuid user32 gdi32 advapi32)
 target_sources(ksv_com PRIVATE ${gen}/com/OrvexKSV940vti_i.c ${gen}/com/OrvexKSV940vti.h)
 target_include_directories(ksv_com PUBLIC ${gen}/com)
 # A COM interface is released through Release, never deleted through a base pointer, and its

@@ -3,8 +3,8 @@
 #include <sstream>
 
 #include "MFuzzSupport.h"
-#include "host/default/CLanguageService.h"
-#include "host/default/MHostDefaults.h"
+#include "hostdefaults/CLanguageService.h"
+#include "hostdefaults/MHostDefaults.h"
 #include "link/CWifiBridgeConnector.h"
 #include "platform/automation/CClassRegistry.h"
 #include "platform/forms/CAutomaticView.h"

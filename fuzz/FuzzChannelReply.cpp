@@ -6,9 +6,9 @@
 #include "CFuzzContext.h"
 #include "CFuzzInput.h"
 #include "MFuzzSupport.h"
+#include "declares/GDeclares.h"
 #include "link/CChannel.h"
 #include "link/MWire.h"
-#include "model/GDeclares.h"
 #include "platform/core/MRuntime.h"
 #include "sim/CSimulatedLine.h"
 

@@ -6,7 +6,7 @@
 
 #include "CFuzzInput.h"
 #include "MFuzzSupport.h"
-#include "host/default/CLanguageService.h"
+#include "hostdefaults/CLanguageService.h"
 #include "platform/core/CAutomationError.h"
 #include "platform/core/MRuntime.h"
 

@@ -8,9 +8,9 @@
 #include "CFuzzContext.h"
 #include "CFuzzInput.h"
 #include "MFuzzSupport.h"
+#include "declares/GDeclares.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CMicroSequence.h"
-#include "model/GDeclares.h"
 
 namespace ksv940::fuzz {
 

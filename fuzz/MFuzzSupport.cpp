@@ -7,7 +7,7 @@
 #include <fstream>
 #include <set>
 
-#include "host/default/MHostDefaults.h"
+#include "hostdefaults/MHostDefaults.h"
 #include "platform/core/CAutomationError.h"
 
 namespace ksv940::fuzz {

@@ -5,9 +5,9 @@
 #include <iostream>
 
 #include "app/COperatorOption.h"
-#include "host/default/MHostDefaults.h"
+#include "declares/GDeclares.h"
+#include "hostdefaults/MHostDefaults.h"
 #include "link/CWifiBridgeConnector.h"
-#include "model/GDeclares.h"
 #include "platform/automation/CClassRegistry.h"
 #include "platform/core/CAutomationError.h"
 #include "platform/forms/IFormView.h"

@@ -13,11 +13,12 @@ constexpr int64_t kLongestAnswerSeconds = 86'400;
 
 }  // namespace
 
-COperatorOption COperatorOption::Parse(const std::string& sSpec) {
+COperatorOption COperatorOption::Parse(const std::string& sOperator) {
   auto fail = [&](const std::string& sWhy) -> COperatorOption {
-    throw std::invalid_argument("'" + sSpec + "' is not an operator (" + sWhy + "); use " + kUsage);
+    throw std::invalid_argument("'" + sOperator + "' is not an operator (" + sWhy + "); use " +
+                                kUsage);
   };
-  std::string sLower = LowerAscii(sSpec);
+  std::string sLower = LowerAscii(sOperator);
   if (sLower == "terminal") {
     return {eovTerminal, eoaNone, 0};
   }
@@ -27,7 +28,7 @@ COperatorOption COperatorOption::Parse(const std::string& sSpec) {
   if (sLower.rfind("auto:", 0) != 0) {
     return fail("unknown view");
   }
-  std::string sRest = sSpec.substr(5);
+  std::string sRest = sOperator.substr(5);
   size_t nColon = sRest.find(':');
   std::string sButton = sRest.substr(0, nColon);
   std::optional<EOperatorAnswer> eoa = OperatorAnswerFromName(sButton);
@@ -46,11 +47,11 @@ COperatorOption COperatorOption::Parse(const std::string& sSpec) {
   return {eovAutomatic, *eoa, std::stoll(sSeconds) * 1000};
 }
 
-COperatorOption COperatorOption::FromText(const std::string& sSpec) {
-  return sSpec.empty() ? Default() : Parse(sSpec);
+COperatorOption COperatorOption::FromText(const std::string& sOperator) {
+  return sOperator.empty() ? Default() : Parse(sOperator);
 }
 
-CLI::Option* COperatorOption::AddTo(CLI::App& cmd, std::string& sSpec) {
+CLI::Option* COperatorOption::AddTo(CLI::App& cmd, std::string& sOperator) {
   CLI::Validator check(
       [](std::string& sValue) {
         try {
@@ -62,7 +63,7 @@ CLI::Option* COperatorOption::AddTo(CLI::App& cmd, std::string& sSpec) {
       },
       "OPERATOR");
   return cmd
-      .add_option("--operator", sSpec,
+      .add_option("--operator", sOperator,
                   std::string("who answers the dialogs: ") + kUsage +
                       "; default terminal when standard input is a terminal, else auto")
       ->check(check);

@@ -38,14 +38,14 @@ class COperatorOption {
       : meovView(eov), meoaAnswer(eoa), mlAfterMs(lAfterMs) {}
 
   /// Reads an option value; raises std::invalid_argument naming the value and the accepted forms.
-  static COperatorOption Parse(const std::string& sSpec);
+  static COperatorOption Parse(const std::string& sOperator);
   /// terminal when standard input is a terminal, else auto.
   static COperatorOption Default();
   /// Adds --operator to cmd, checked while the command line is parsed (a malformed value is a
-  /// usage error); the given text lands in sSpec, which stays empty without the option.
-  static CLI::Option* AddTo(CLI::App& cmd, std::string& sSpec);
-  /// Parse(sSpec), or Default() for an empty sSpec.
-  static COperatorOption FromText(const std::string& sSpec);
+  /// usage error); the given text lands in sOperator, which stays empty without the option.
+  static CLI::Option* AddTo(CLI::App& cmd, std::string& sOperator);
+  /// Parse(sOperator), or Default() for an empty sOperator.
+  static COperatorOption FromText(const std::string& sOperator);
 
   /// The view: the terminal on standard input and output, or the automatic operator printing
   /// forms on out and message boxes on err.

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/MRunText.h"
-#include "model/GDeclares.h"
+#include "declares/GDeclares.h"
 #include "platform/core/CContext.h"
 #include "platform/core/CMessagePump.h"
 

@@ -10,7 +10,7 @@
 
 #include "app/COptionSettings.h"
 #include "app/MTestTitles.h"
-#include "host/default/CXmlElement.h"
+#include "hostdefaults/CXmlElement.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CMicroSequence.h"

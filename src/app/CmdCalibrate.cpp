@@ -12,7 +12,7 @@
 #include "app/MCommandLine.h"
 #include "app/MCommands.h"
 #include "app/MPlanCommand.h"
-#include "model/GDeclares.h"
+#include "declares/GDeclares.h"
 #include "plugin/CKsvVti.h"
 
 namespace ksv940 {

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "model/GDeclares.h"
+#include "declares/GDeclares.h"
 #include "platform/core/CAutomationError.h"
 #include "platform/core/MRuntime.h"
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "app/MCommands.h"
-#include "host/default/MHostDefaults.h"
+#include "hostdefaults/MHostDefaults.h"
 
 int main(int argc, char** argv) {
   // The host's services come first, as the host provides them before it loads a component.

@@ -1,7 +1,7 @@
 #include "com/CComMtiData.h"
 
 #include "com/CDispatchMtiData.h"
-#include "host/IOrvexMtiData.h"
+#include "hostapi/IOrvexMtiData.h"
 
 namespace ksv940 {
 

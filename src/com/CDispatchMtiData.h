@@ -1,7 +1,7 @@
 #pragma once
 
 #include "com/CDispatchCaller.h"
-#include "host/IOrvexMtiData.h"
+#include "hostapi/IOrvexMtiData.h"
 
 namespace ksv940 {
 

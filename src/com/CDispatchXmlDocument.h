@@ -4,7 +4,7 @@
 #include <string>
 
 #include "com/CDispatchCaller.h"
-#include "host/IOrvexXml.h"
+#include "hostapi/IOrvexXml.h"
 
 namespace ksv940 {
 

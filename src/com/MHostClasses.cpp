@@ -7,8 +7,8 @@
 
 #include "com/CDispatchMtiData.h"
 #include "com/CDispatchWifiConnector.h"
-#include "host/IOrvexMtiData.h"
-#include "host/default/MHostDefaults.h"
+#include "hostapi/IOrvexMtiData.h"
+#include "hostdefaults/MHostDefaults.h"
 #include "link/IWifiConnector.h"
 #include "platform/automation/CClassRegistry.h"
 #include "platform/core/CContext.h"

@@ -1,8 +1,8 @@
 #include "dialogs/FWaitOnPC.h"
 
+#include "declares/GDeclares.h"
 #include "dialogs/MPictures.h"
-#include "host/ILanguageService.h"
-#include "model/GDeclares.h"
+#include "hostapi/ILanguageService.h"
 #include "platform/core/CContext.h"
 #include "platform/core/MRuntime.h"
 #include "support/MDeclares.h"

@@ -1,8 +1,9 @@
 #include "link/CChannel.h"
 
-#include "host/ILanguageService.h"
+#include "declares/GDeclares.h"
+#include "declares/MAnalyzerFacts.h"
+#include "hostapi/ILanguageService.h"
 #include "link/MWire.h"
-#include "model/GDeclares.h"
 #include "platform/core/CAutomationError.h"
 #include "platform/core/CContext.h"
 #include "platform/core/CMessagePump.h"
@@ -22,23 +23,6 @@ constexpr int32_t kQuickTimeOutMs = 1000;
 constexpr int32_t kTimeOutMs = 10000;
 constexpr int32_t kBusyInstrumentPauseMs = 10000;
 constexpr int32_t kSecondsPerDay = 86400;
-
-struct SInstrumentError {
-  int16_t iCode;
-  const char* sMessage;
-};
-
-// The instrument's error codes that become errVTI_KsvError, with the message the operator reads.
-constexpr SInstrumentError kInstrumentErrors[] = {
-    {33, "21911::Cannot null"},
-    {34, "21912::Reading out of calibration"},
-    {40, "21913::Over temperature"},
-    {50, "21914::Ground Fault Interrupt tripped"},
-    {51, "21915::Over voltage detected"},
-    {52, "21916::Unit out of calibration"},
-    {54, "21917::Open ground"},
-    {57, "21918::The instrument needs to wait before performing additional 25A tests."},
-};
 
 CMessagePump& Pump() {
   return CContext::Get<CMessagePump>();
@@ -254,18 +238,18 @@ std::string CChannel::ParseResult(const std::string& sRx, bool fParse) {
   }
   size_t nEnd = sRx.find(kCrLf);
   std::string sLine = nEnd == std::string::npos ? std::string() : sRx.substr(0, nEnd);
-  if (sLine != "!37" && sLine != "!22" && ErrorCheck(sLine, fParse)) {
+  if (sLine != kReplyBadReading && sLine != kReplyNotReady && ErrorCheck(sLine, fParse)) {
     ProcessErrorCode(sLine);
   }
   return sLine;
 }
 
 bool CChannel::ErrorCheck(const std::string& sDataIn, bool fParse) {
-  bool fResult = (sDataIn.empty() || sDataIn[0] == '!') && !fParse;
-  if (sDataIn == "!21" || sDataIn == "!32") {
+  bool fResult = (sDataIn.empty() || sDataIn[0] == kErrorMark) && !fParse;
+  if (sDataIn == kReplyOverRange || sDataIn == kReplyNoResistance) {
     fResult = false;
   }
-  if (sDataIn == "!57") {
+  if (sDataIn == kReplyWait25A) {
     // The instrument asks for a pause before the next 25 A test.
     fResult = false;
     mlState = evsIdle;
@@ -277,11 +261,11 @@ bool CChannel::ErrorCheck(const std::string& sDataIn, bool fParse) {
 void CChannel::ProcessErrorCode(const std::string& sDataIn) {
   mfTestAbortFlag = true;
   std::string sMessage;
-  if (!sDataIn.empty() && sDataIn[0] == '!') {
+  if (sDataIn.starts_with(kErrorMark)) {
     // A code that is no 16-bit number is treated like a code the table lacks.
     try {
       int16_t iCode = TextToInt16(std::string_view(sDataIn).substr(1));
-      for (const SInstrumentError& error : kInstrumentErrors) {
+      for (const SAnalyzerError& error : kAnalyzerErrors) {
         if (error.iCode == iCode) {
           sMessage = CContext::Get<ILanguageService>().GetText(kTextModule, error.sMessage, {});
         }

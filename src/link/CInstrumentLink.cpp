@@ -14,4 +14,11 @@ std::string CInstrumentLink::Exchange(const std::string& sCommand, bool fParse, 
   return mChannel.TransmitCmd(sCommand, kCrLf, fParse, 3);
 }
 
+std::string CInstrumentLink::ExchangeOnce(const std::string& sCommand, int16_t iWaitMs) {
+  if (mfWireless) {
+    return mpWifi->SendCommand(sCommand, iWaitMs);
+  }
+  return mChannel.Transmit(sCommand, kCrLf, false, false);
+}
+
 }  // namespace ksv940

@@ -25,6 +25,10 @@ class CInstrumentLink {
   /// The usual exchange of one command: on the serial link TransmitCmd with the terminator CR LF,
   /// fParse and three attempts; on the wireless link SendCommand with iWaitMs. Answers the reply.
   std::string Exchange(const std::string& sCommand, bool fParse, int16_t iWaitMs);
+  /// One command with one attempt: on the serial link Transmit with the terminator CR LF, the
+  /// reply neither parsed nor checked for arriving in time; on the wireless link SendCommand with
+  /// iWaitMs. Answers the reply.
+  std::string ExchangeOnce(const std::string& sCommand, int16_t iWaitMs);
 
  private:
   CChannel mChannel;

@@ -1,8 +1,9 @@
 #include "link/CKsvMlcQuery.h"
 
-#include "host/ILanguageService.h"
+#include "declares/GDeclares.h"
+#include "declares/MAnalyzerFacts.h"
+#include "hostapi/ILanguageService.h"
 #include "link/MWire.h"
-#include "model/GDeclares.h"
 #include "platform/core/CAutomationError.h"
 #include "platform/core/CContext.h"
 #include "platform/core/CMessagePump.h"
@@ -15,18 +16,6 @@
 namespace ksv940 {
 
 namespace {
-
-constexpr const char* kModel = "KSV940";
-
-// The instrument's two error replies to "ident" that need the operator and a reset command.
-constexpr const char* kGroundFaultReply = "!50\r\n";
-constexpr const char* kOverVoltageReply = "!51\r\n";
-constexpr const char* kGroundFaultText = "21914::Ground Fault Interrupt tripped";
-constexpr const char* kOverVoltageText = "21915::Over voltage detected";
-
-// Bits of the status words: "stat" bit 2 is remote operation, "stat1" bit 0 the main menu.
-constexpr int32_t kRemoteBit = 0x0004;
-constexpr int32_t kMainMenuBit = 0x0001;
 
 // The second of the pieces between ","; false when the text has no ",".
 bool SecondPiece(const std::string& sText, std::string& sPiece) {
@@ -58,7 +47,7 @@ CKsvMlcQuery::~CKsvMlcQuery() {
 }
 
 std::string CKsvMlcQuery::MtiType() const {
-  return kModel;
+  return kInstrumentType;
 }
 
 MtiQueryResult CKsvMlcQuery::QueryMTI(int32_t lPort) {
@@ -80,19 +69,21 @@ MtiQueryResult CKsvMlcQuery::QueryMTI(int32_t lPort) {
     std::string sReply = QueryPort("stat\r\n", kCrLf, 2000);
     if (sReply.size() <= 4) {
       // Nothing (or no status word) came back: no instrument.
-    } else if (sReply[0] == '!') {
+    } else if (sReply[0] == kErrorMark) {
       Trace("Error KSV_ERROR_PREFIX");
-    } else if ((HexStatusValue(std::string_view(sReply).substr(0, 4)) & kRemoteBit) == 0) {
+    } else if ((HexStatusValue(std::string_view(sReply).substr(0, 4)) & kStatRemote) == 0) {
       // Answering but not in remote operation: it is not asked further.
       lCode = 1;
     } else {
+      // The two error replies to "ident" that need the operator and a reset command; the whole
+      // reply is compared, its CR LF included.
       std::string sIdent = QueryPort("ident\r\n", kCrLf, 1500);
-      if (sIdent == kGroundFaultReply) {
-        ShowMessage(kGroundFaultText);
+      if (sIdent == std::string(kReplyGroundFault) + kCrLf) {
+        ShowMessage(kTextGroundFault);
         QueryPort("gfir\r\n", kCrLf, 2500);
-      } else if (sIdent == kOverVoltageReply) {
+      } else if (sIdent == std::string(kReplyOverVoltage) + kCrLf) {
         QueryPort("ovr\r\n", kCrLf, 2500);
-        ShowMessage(kOverVoltageText);
+        ShowMessage(kTextOverVoltage);
       }
       std::string sVersion;
       if (!SecondPiece(sIdent, sVersion)) {
@@ -110,14 +101,14 @@ MtiQueryResult CKsvMlcQuery::QueryMTI(int32_t lPort) {
         Trace("Error PLUGIN_ID_NUMBER");
       } else {
         std::string sStatus1 = QueryPort("stat1\r\n", kCrLf, 1500);
-        if ((HexStatusValue(sStatus1) & kMainMenuBit) == 0) {
+        if ((HexStatusValue(sStatus1) & kStat1MainMenu) == 0) {
           QueryPort("exit\r\n", kCrLf, 1500);
         }
         lCode = 2;
       }
     }
     if (lCode != 0) {
-      result.Model = kModel;
+      result.Model = kInstrumentType;
       result.Serial = msSerialNo;
       result.Firmware = msFWVersion;
       result.Result = lCode;
@@ -163,6 +154,8 @@ void CKsvMlcQuery::CloseQueryPort() {
   }
 }
 
+// The query opens its own port form and so collects its replies itself, beside the channel's
+// receive: it has no channel, its time-outs are its own, and an error reply is a reply to it.
 std::string CKsvMlcQuery::QueryPort(const std::string& sTx, const std::string& sAck,
                                     int16_t iTmOut) {
   ISerialControl& comm = mfrmPort->Comm();
@@ -192,6 +185,8 @@ std::string CKsvMlcQuery::QueryPort(const std::string& sTx, const std::string& s
   if (!fDone) {
     return {};
   }
+  // A complete reply is traced a second time, as the query has always traced it: a trace of it
+  // reads the same as before.
   Trace("Recieve Data ::" + sCollected);
   return sCollected;
 }

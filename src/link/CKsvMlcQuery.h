@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "host/IOrvexMLCQuery.h"
+#include "hostapi/IOrvexMLCQuery.h"
 #include "link/FPort.h"
 #include "platform/automation/CServerLock.h"
 #include "platform/automation/IAutomationObject.h"

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <utility>
 
+#include "declares/GDeclares.h"
 #include "link/MWire.h"
-#include "model/GDeclares.h"
 #include "platform/automation/CClassRegistry.h"
 #include "platform/core/CContext.h"
 #include "platform/core/MText.h"

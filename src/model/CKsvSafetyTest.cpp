@@ -4,8 +4,8 @@
 #include <initializer_list>
 #include <vector>
 
-#include "host/IErrorService.h"
-#include "host/IOrvexXml.h"
+#include "hostapi/IErrorService.h"
+#include "hostapi/IOrvexXml.h"
 #include "model/CMicroSequence.h"
 #include "platform/core/CAutomationError.h"
 #include "platform/core/CContext.h"

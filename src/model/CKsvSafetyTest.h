@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "model/GDeclares.h"
+#include "declares/GDeclares.h"
 #include "platform/automation/CServerLock.h"
 #include "platform/automation/IAutomationObject.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "model/GDeclares.h"
+#include "declares/GDeclares.h"
 #include "platform/automation/CServerLock.h"
 #include "platform/automation/CVariant.h"
 #include "platform/automation/IAutomationObject.h"

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "host/ILanguageService.h"
+#include "declares/MAnalyzerFacts.h"
+#include "hostapi/ILanguageService.h"
 #include "platform/core/CContext.h"
 #include "platform/core/MRuntime.h"
 
@@ -32,12 +33,12 @@ void CKsvTestResult::SetReading(const std::string& sReply, int32_t emt,
     if (sReply.empty()) {
       return;
     }
-    if (sReply == "!21") {
+    if (sReply == kReplyOverRange) {
       meState = etsOverflow;
       return;
     }
     bool fMilliamperes = ContainsNoCase(sReply, "mA");
-    if (sReply == "!32") {
+    if (sReply == kReplyNoResistance) {
       msValueUnknown = "OL";
     } else {
       mfValue = CheckedSingle(LeadingNumber(sReply));
@@ -62,7 +63,7 @@ void CKsvTestResult::SetReading(const std::string& sReply, int32_t emt,
         break;
     }
     meState = etsCompleted;
-    if (sReply == "!32" && (sCommand == "mread" || sCommand == "zero")) {
+    if (sReply == kReplyNoResistance && (sCommand == "mread" || sCommand == "zero")) {
       meState = etsOverflow;
     }
   } catch (...) {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "model/GDeclares.h"
+#include "declares/GDeclares.h"
 #include "platform/automation/CServerLock.h"
 #include "platform/automation/IAutomationObject.h"
 

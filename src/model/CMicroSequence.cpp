@@ -4,8 +4,8 @@
 #include <initializer_list>
 #include <optional>
 
+#include "declares/GDeclares.h"
 #include "model/CKsvTestOptions.h"
-#include "model/GDeclares.h"
 #include "platform/core/MRuntime.h"
 #include "resources/CStringTable.h"
 #include "support/MError.h"

@@ -2,22 +2,23 @@
 
 #include <array>
 
-#include "host/ILanguageService.h"
-#include "host/IMtiPortLookup.h"
-#include "host/IOrvexMtiData.h"
+#include "declares/GDeclares.h"
+#include "declares/MAnalyzerFacts.h"
+#include "hostapi/ILanguageService.h"
+#include "hostapi/IMtiPortLookup.h"
+#include "hostapi/IOrvexMtiData.h"
 #include "link/IWifiConnector.h"
 #include "link/MWire.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CKsvTestResult.h"
 #include "model/CMicroSequence.h"
-#include "model/GDeclares.h"
-#include "model/MCommandHelpers.h"
 #include "platform/automation/CClassRegistry.h"
 #include "platform/core/CContext.h"
 #include "platform/core/CMessagePump.h"
 #include "platform/core/MRuntime.h"
 #include "platform/forms/IMessageBox.h"
+#include "reading/MCommandHelpers.h"
 #include "support/MError.h"
 
 namespace ksv940 {
@@ -120,7 +121,7 @@ void CKsvVti::Connect(int16_t iPort) {
   IWifiConnector& wifi = mLink.Wifi();
   if (!wifi.isWireless()) {
     if (wifi.ScanUSBPorts("940") && iPort == 0) {
-      iPort = CheckedInt16(CContext::Get<IMtiPortLookup>().FindPort("KSV940", ""));
+      iPort = CheckedInt16(CContext::Get<IMtiPortLookup>().FindPort(kInstrumentType, ""));
     }
   }
   if (iPort > 0) {
@@ -129,7 +130,7 @@ void CKsvVti::Connect(int16_t iPort) {
     WirelessHandshake();
     if (!mLink.Wireless()) {
       // No instrument within reach: not a failure, the host looks at State.
-      CContext::Get<IMtiPortLookup>().FindPort("KSV940", "");
+      CContext::Get<IMtiPortLookup>().FindPort(kInstrumentType, "");
       mState = evsClosed;
       return;
     }
@@ -151,7 +152,7 @@ void CKsvVti::SerialHandshake(int16_t iPort) {
   CheckGivenUp();
   std::string sStatus = channel.TransmitCmd("stat", kCrLf, true, 3);
   CheckGivenUp();
-  if ((HexStatusValue(sStatus) & 0x4) == 0) {
+  if ((HexStatusValue(sStatus) & kStatRemote) == 0) {
     channel.Wait(10);
     std::string sReply = channel.TransmitCmd("remote", kCrLf, true, 3);
     if (sReply != kAcknowledged) {
@@ -175,9 +176,9 @@ void CKsvVti::SerialHandshake(int16_t iPort) {
     }
     channel.SetTestAbortFlag(false);
     channel.SetTransmitReceiveFlag(false);
-    sPcaType = "!";
+    sPcaType = kErrorMark;
   }
-  if (!sPcaType.starts_with("!")) {
+  if (!sPcaType.starts_with(kErrorMark)) {
     std::vector<std::string> vFields;
     size_t nStart = 0;
     for (size_t nSlash; (nSlash = sPcaType.find('/', nStart)) != std::string::npos;
@@ -197,7 +198,9 @@ void CKsvVti::SerialHandshake(int16_t iPort) {
 void CKsvVti::WirelessHandshake() {
   IWifiConnector& wifi = mLink.Wifi();
   wifi.SetMonitorData(true);
-  if (wifi.ConnectWireless() && wifi.ScanPort("IDENT", "KSV 940", 108, 56, 78, 78, 49)) {
+  if (wifi.ConnectWireless() &&
+      wifi.ScanPort(kScanQuery, kIdentityModel, kScanNumbers[0], kScanNumbers[1], kScanNumbers[2],
+                    kScanNumbers[3], kScanNumbers[4])) {
     mLink.SetWireless(true);
   }
   if (!mLink.Wireless()) {
@@ -207,7 +210,7 @@ void CKsvVti::WirelessHandshake() {
   CheckGivenUp();
   std::string sStatus = wifi.SendCommand("stat", 50);
   CheckGivenUp();
-  if ((HexStatusValue(sStatus) & 0x4) == 0) {
+  if ((HexStatusValue(sStatus) & kStatRemote) == 0) {
     wifi.SendCommand("remote", 30);
   }
   CheckGivenUp();
@@ -246,67 +249,33 @@ void CKsvVti::FailInitRemote() {
 
 void CKsvVti::EndRemote(IWindow* frmTestGuide) {
   const bool fScreenBefore = mTestOptions->PowerOFFScreen() == eepo_before;
-  mPower.msLastPolarity.clear();
+  mPower.ForgetPolarity();
   if (mfEndingRemote) {
     return;
   }
   mfEndingRemote = true;
   if (mState == evsConnecting) {
-    // The connection attempt is further down this thread's stack, waiting in its message loop:
-    // waiting for it here would never end. Abort it and have it give up instead; its failure path
-    // closes the link as it unwinds.
-    mFlags.mfAbort = true;
-    mfGivingUp = true;
-    mLink.Channel().Abort();
+    GiveUpConnecting();
     mfEndingRemote = false;
     return;
   }
 
-  CChannel& channel = mLink.Channel();
+  // The end of remote operation gives up on nothing: every exchange and every stop below is tried
+  // on its own, whatever the one before it did (a failed ESC still sends "stat1", a status word
+  // that never came reads as 0), so that as much as can be is handed back to the operator.
   const bool fWireless = mLink.Wireless();
-  // One command with one attempt; the reply is not checked for a terminator in time.
-  auto SendOnce = [&](const std::string& sCommand, int16_t iWaitMs) {
-    return fWireless ? mLink.Wifi().SendCommand(sCommand, iWaitMs)
-                     : channel.Transmit(sCommand, kCrLf, false, false);
-  };
+  CChannel& channel = mLink.Channel();
   if (mState != evsClosed) {
     IgnoringErrors(
         [&] { mPower.PowerChangeStop("#stop=bpc", epcOff, frmTestGuide, false, false); });
     if (!channel.TransmitReceiveFlag()) {
-      std::string sStat1;
-      if (fWireless) {
-        IgnoringErrors([&] { mLink.Wifi().FlushData(300); });
-      } else {
-        IgnoringErrors([&] { channel.Transmit(kEscape, kCrLf, false, false); });
-      }
-      IgnoringErrors([&] { sStat1 = SendOnce("stat1", 50); });
-      int32_t lStat1 = 0;
-      IgnoringErrors([&] { lStat1 = HexStatusValue(sStat1); });
-      if ((lStat1 & 0x1) == 0) {
-        IgnoringErrors([&] { SendOnce("exit", 30); });
-      }
-      std::string sStat3;
-      IgnoringErrors([&] { sStat3 = SendOnce("stat3", 50); });
-      int32_t lStat3 = 0;
-      IgnoringErrors([&] { lStat3 = HexStatusValue(sStat3); });
-      if ((lStat3 & 0x4000) != 0) {
-        IgnoringErrors([&] {
-          std::string sText = CContext::Get<ILanguageService>().GetText(
-              kTextModule, "21914::Ground Fault Interrupt tripped", {});
-          CContext::Get<IMessageBox>().Show(sText, "", false);
-        });
-        IgnoringErrors([&] { SendOnce("gfir", 30); });
-      }
+      LeaveMeasurementScreen();
+      ResetGroundFault();
       if (fScreenBefore) {
         IgnoringErrors(
             [&] { mPower.PowerChangeStop("#stop=bpc", epcOff, frmTestGuide, false, true); });
       }
-      if (fWireless) {
-        IgnoringErrors([&] { mLink.Wifi().FlushData(50); });
-      } else {
-        IgnoringErrors([&] { channel.Wait(200); });
-      }
-      IgnoringErrors([&] { SendOnce("local", 30); });
+      ReturnToLocal();
     } else if (!fWireless) {
       channel.SetTransmitReceiveFlag(false);
     }
@@ -317,6 +286,57 @@ void CKsvVti::EndRemote(IWindow* frmTestGuide) {
   mState = evsClosed;
   mPowerConfig.Current = epcOff;
   mfEndingRemote = false;
+}
+
+// The connection attempt is further down this thread's stack, waiting in its message loop:
+// waiting for it here would never end. Abort it and have it give up instead; its failure path
+// closes the link as it unwinds.
+void CKsvVti::GiveUpConnecting() {
+  mFlags.mfAbort = true;
+  mfGivingUp = true;
+  mLink.Channel().Abort();
+}
+
+// Ends what the analyzer is doing and, unless its main menu shows, leaves the measurement screen.
+void CKsvVti::LeaveMeasurementScreen() {
+  if (mLink.Wireless()) {
+    IgnoringErrors([&] { mLink.Wifi().FlushData(300); });
+  } else {
+    IgnoringErrors([&] { mLink.Channel().Transmit(kEscape, kCrLf, false, false); });
+  }
+  std::string sStat1;
+  IgnoringErrors([&] { sStat1 = mLink.ExchangeOnce("stat1", 50); });
+  int32_t lStat1 = 0;
+  IgnoringErrors([&] { lStat1 = HexStatusValue(sStat1); });
+  if ((lStat1 & kStat1MainMenu) == 0) {
+    IgnoringErrors([&] { mLink.ExchangeOnce("exit", 30); });
+  }
+}
+
+// A tripped ground fault interrupter is shown to the operator, then reset.
+void CKsvVti::ResetGroundFault() {
+  std::string sStat3;
+  IgnoringErrors([&] { sStat3 = mLink.ExchangeOnce("stat3", 50); });
+  int32_t lStat3 = 0;
+  IgnoringErrors([&] { lStat3 = HexStatusValue(sStat3); });
+  if ((lStat3 & kStat3GroundFault) == 0) {
+    return;
+  }
+  IgnoringErrors([&] {
+    std::string sText =
+        CContext::Get<ILanguageService>().GetText(kTextModule, kTextGroundFault, {});
+    CContext::Get<IMessageBox>().Show(sText, "", false);
+  });
+  IgnoringErrors([&] { mLink.ExchangeOnce("gfir", 30); });
+}
+
+void CKsvVti::ReturnToLocal() {
+  if (mLink.Wireless()) {
+    IgnoringErrors([&] { mLink.Wifi().FlushData(50); });
+  } else {
+    IgnoringErrors([&] { mLink.Channel().Wait(200); });
+  }
+  IgnoringErrors([&] { mLink.ExchangeOnce("local", 30); });
 }
 
 // ---- Operations on a connected instrument -------------------------------------------------
@@ -361,8 +381,7 @@ bool CKsvVti::InHighVoltageMode() {
       mLink.Channel().TransmitCmd(kEscape, kCrLf, false, 3);
       sStatus = mLink.Channel().TransmitCmd("stat2", kCrLf, false, 3);
     }
-    // Bits 6, 12 and 13 of status word 2: high voltage is active.
-    if ((HexStatusValue(sStatus) & 0x3040) != 0) {
+    if ((HexStatusValue(sStatus) & kStat2HighVoltage) != 0) {
       RaiseError(errVTI_Busy, kSource);
     }
     mState = evsIdle;
@@ -468,9 +487,7 @@ std::string CKsvVti::RewriteAppliedParts(const std::string& sInstruction, bool f
 }
 
 void CKsvVti::RunSafetyTest(const std::shared_ptr<CKsvSafetyTest>& cetTest, IWindow* frmTestGuide) {
-  mPower.mfBeforeStopShown = false;
-  mPower.mfAfterStopShown = false;
-  mPower.mfPowerChangeAtBpc = false;
+  mPower.StartTest();
   try {
     CheckPreconditions();
     if (!cetTest) {
@@ -488,14 +505,17 @@ void CKsvVti::RunSafetyTest(const std::shared_ptr<CKsvSafetyTest>& cetTest, IWin
     }
     // A latch left from an earlier failure skipped the standard command; it is cleared here.
     mLink.Channel().SetTestAbortFlag(false);
-    if (sReply.starts_with("!")) {
+    if (sReply.starts_with(kErrorMark)) {
       RaiseError(errVTI_InvalidReply, kSource, {}, {sReply});
     }
-    static const std::array<int32_t, 12> kWithoutPolarity = {1, 2,  3,  4,  5,  6,
-                                                             7, 13, 14, 15, 17, 22};
+    // A test without a polarity instruction forgets the last polarity, so that the next one
+    // that has one stops as for a first polarity.
+    static const std::array<int32_t, 12> kWithoutPolarity = {
+        etcMains,    etcProtEarth, etcIRMains, etcIRAppl, etcIRMap,    etcIRM2N,
+        etcIRAppl2N, etcPPVolt,    etcPPRes,   etcPPLeak, etcAltEquip, etcAltAppl};
     for (int32_t lCode : kWithoutPolarity) {
       if (cetTest->TestCode() == lCode) {
-        mPower.msLastPolarity.clear();
+        mPower.ForgetPolarity();
       }
     }
     const int32_t eepoScreen = mTestOptions->PowerOFFScreen();
@@ -550,11 +570,11 @@ void CKsvVti::RunCommand(const std::string& s, const CKsvSafetyTest& test, IWind
     } else {
       mLink.Channel().TransmitCmd(kEscape, kCrLf, false, 3);
     }
-    mPower.mfQuitSent = true;
+    mPower.QuitSent();
     return;
   }
   std::string sReply = mLink.Exchange(s, true, s.starts_with("neut") ? 2000 : 150);
-  if (sReply.starts_with("!")) {
+  if (sReply.starts_with(kErrorMark)) {
     RaiseError(errVTI_InvalidReply, kSource, {}, {sReply});
   }
 }

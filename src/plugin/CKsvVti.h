@@ -6,11 +6,11 @@
 
 #include "link/CInstrumentLink.h"
 #include "model/CAbortFlags.h"
-#include "model/CMeasurementReader.h"
 #include "platform/automation/CServerLock.h"
 #include "platform/automation/IAutomationObject.h"
 #include "power/CPowerConfig.h"
 #include "power/CPowerSequencer.h"
+#include "reading/CMeasurementReader.h"
 
 namespace ksv940 {
 
@@ -88,6 +88,12 @@ class CKsvVti : public IAutomationObject {
   void CheckPreconditions() const;
   [[noreturn]] void FailInitRemote();
   [[noreturn]] void FailOperation();
+  // The steps of EndRemote that talk to the analyzer, in the order it takes them. Each exchange
+  // in them goes on whatever the one before it did.
+  void GiveUpConnecting();
+  void LeaveMeasurementScreen();
+  void ResetGroundFault();
+  void ReturnToLocal();
   void SendResetInstructions(const CMicroSequence& sequence, int32_t iCurrent);
   void RunCommand(const std::string& s, const CKsvSafetyTest& test, IWindow* frmTestGuide);
   void RunDirective(const std::string& s, const CMicroSequence& sequence, int32_t i,

@@ -1,6 +1,6 @@
 #include "power/CPowerConfig.h"
 
-#include "model/GDeclares.h"
+#include "declares/GDeclares.h"
 
 namespace ksv940 {
 

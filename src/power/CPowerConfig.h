@@ -17,9 +17,6 @@ class CPowerConfig {
 
   /// Whether the outlet is powered in Current: normal condition or open earth, either polarity.
   bool PowerOn() const { return IsOnConfig(Current); }
-  /// Not PowerOn: also true for configurations that are in neither set (epcOffOE, 11 to 16).
-  bool PowerOff() const { return !PowerOn(); }
-  bool Reversed() const { return IsReversedConfig(Current); }
 
   /// Whether moving from Current to epcNew switches the outlet on.
   bool WillToggleOn(int32_t epcNew) const;

@@ -2,13 +2,14 @@
 
 #include <cctype>
 
+#include "declares/GDeclares.h"
+#include "declares/MAnalyzerFacts.h"
 #include "dialogs/FStopOnPC.h"
 #include "dialogs/FWaitOnPC.h"
 #include "link/CInstrumentLink.h"
 #include "link/MWire.h"
 #include "model/CAbortFlags.h"
 #include "model/CKsvTestOptions.h"
-#include "model/GDeclares.h"
 #include "platform/core/CContext.h"
 #include "platform/core/CMessagePump.h"
 #include "platform/core/MRuntime.h"
@@ -22,9 +23,6 @@ constexpr const char* kTextOn = "21017::ON";
 constexpr const char* kTextOff = "21018::OFF";
 constexpr int16_t kWirelessWaitMs = 30;
 constexpr int32_t kSwitchOffPauseMs = 1000;
-// Status word 2: the outlet is powered, and its mains polarity is reversed.
-constexpr int32_t kStatusOutletOn = 0x0008;
-constexpr int32_t kStatusReversed = 0x0200;
 
 bool IsOpenNeutral(int32_t epc) {
   return epc == epcON || epc == epcONRM;
@@ -36,41 +34,70 @@ CPowerSequencer::CPowerSequencer(CInstrumentLink& link, CPowerConfig& powerConfi
                                  const CKsvTestOptions& options, CAbortFlags& flags)
     : mLink(link), mPowerConfig(powerConfig), mTestOptions(options), mFlags(flags) {}
 
+void CPowerSequencer::StartTest() {
+  mfBeforeStopShown = false;
+  mfAfterStopShown = false;
+  mfPowerChangeAtBpc = false;
+}
+
+void CPowerSequencer::QuitSent() {
+  mfQuitSent = true;
+}
+
+void CPowerSequencer::ForgetPolarity() {
+  msLastPolarity.clear();
+}
+
 bool CPowerSequencer::ScreenBefore() const {
   return mTestOptions.PowerOFFScreen() == eepo_before;
 }
 
+bool CPowerSequencer::Stopped() const {
+  return mFlags.mfStopFlag || mFlags.mfAbort;
+}
+
+// ---- Stops around a change of the outlet ------------------------------------------------------
+
+CPowerSequencer::EStopPoint CPowerSequencer::ParseStop(const std::string& sDirective) {
+  size_t nEquals = sDirective.find('=');
+  std::string sArg = nEquals == std::string::npos ? sDirective : sDirective.substr(nEquals + 1);
+  static const struct {
+    const char* sText;
+    EStopPoint espStop;
+  } kStops[] = {{"bpc", espBeforeChange}, {"apc", espAfterChange}, {"ecg", espAfterEcg},
+                {"#pol", espPolarity},    {"b", espForcedBefore},  {"a", espForcedAfter}};
+  for (const auto& stop : kStops) {
+    if (sArg == stop.sText) {
+      return stop.espStop;
+    }
+  }
+  return espOther;
+}
+
 void CPowerSequencer::PowerChangeStop(const std::string& sDirective, int32_t epcNew,
                                       IWindow* frmOwner, bool fConfigFollows, bool fEndDelay) {
+  RunStop(ParseStop(sDirective), epcNew, frmOwner, fConfigFollows, fEndDelay);
+}
+
+void CPowerSequencer::RunStop(EStopPoint espStop, int32_t epcNew, IWindow* frmOwner,
+                              bool fConfigFollows, bool fEndDelay) {
   FStopOnPC frmStop;
   bool fOn = mPowerConfig.WillToggleOn(epcNew);
   bool fOff = mPowerConfig.WillToggleOff(epcNew);
-  size_t nEquals = sDirective.find('=');
-  std::string sArg = nEquals == std::string::npos ? sDirective : sDirective.substr(nEquals + 1);
   bool fBefore = ScreenBefore();
 
   if (mfForcedStop) {
-    if (sArg == "b") {
+    if (espStop == espForcedBefore) {
       frmStop.ShowStopBefore(true, true, frmOwner);
-    } else if (sArg == "a") {
+    } else if (espStop == espForcedAfter) {
       frmStop.ShowStopAfter(true, frmOwner);
     }
   }
-
   if (mfDelayPending) {
-    if (sArg == "bpc") {
-      PowerDelayWait(fOn, fOff, frmOwner, fBefore);
-      mfDelayPending = false;
-    } else if (sArg == "ecg" || sArg == "apc") {
-      PowerDelayWait(true, false, frmOwner, fBefore);
-      mfDelayPending = false;
-    } else if (sArg == "#pol") {
-      PowerDelayWait(false, fOff, frmOwner, fBefore);
-      mfDelayPending = false;
-    }
+    ShowPendingDelay(espStop, fOn, fOff, frmOwner, fBefore);
   }
 
-  if (sArg == "bpc") {
+  if (espStop == espBeforeChange) {
     if (mTestOptions.StopBeforeNewPC() && (fOn || fOff)) {
       mfBeforeStopShown = true;
       frmStop.ShowStopBefore(fOn, fOff, frmOwner);
@@ -81,14 +108,14 @@ void CPowerSequencer::PowerChangeStop(const std::string& sDirective, int32_t epc
       mfPowerChangeAtBpc = true;
     }
     // The outlet has not changed yet: the record stays until the after-change directive.
-  } else if (sArg == "ecg" || sArg == "apc" || sArg == "#pol") {
+  } else if (espStop == espAfterEcg || espStop == espAfterChange || espStop == espPolarity) {
     // A configuration instruction follows: its own after-change directive does the work, unless
     // the outlet is only about to go off and the operator is warned before that happens.
     if (fConfigFollows && !(fBefore && fOff && !fOn)) {
       return;
     }
     if ((fOn || fOff) && !mfAfterStopShown) {
-      if (sArg == "#pol") {
+      if (espStop == espPolarity) {
         PowerDelayWait(false, fOff, frmOwner, fBefore);
       } else if (mTestOptions.StopAfterNewPC()) {
         frmStop.ShowStopAfter(fOn, frmOwner);
@@ -96,7 +123,7 @@ void CPowerSequencer::PowerChangeStop(const std::string& sDirective, int32_t epc
         PowerDelayWait(fOn, fOff, frmOwner, fBefore);
       }
     }
-    if (sArg != "#pol") {
+    if (espStop != espPolarity) {
       mPowerConfig.Current = epcNew;
     }
   }
@@ -104,6 +131,23 @@ void CPowerSequencer::PowerChangeStop(const std::string& sDirective, int32_t epc
   if (frmStop.Cancel()) {
     mFlags.OperatorStop();
   }
+}
+
+// The delay owed is shown at the next stop that knows which way the outlet went: before a change
+// as that change goes, after one (or after the ECG set-up) as power coming on, at the polarity
+// switching's own stop as power going off. Any other stop leaves it owed.
+void CPowerSequencer::ShowPendingDelay(EStopPoint espStop, bool fOn, bool fOff, IWindow* frmOwner,
+                                       bool fBefore) {
+  if (espStop == espBeforeChange) {
+    PowerDelayWait(fOn, fOff, frmOwner, fBefore);
+  } else if (espStop == espAfterEcg || espStop == espAfterChange) {
+    PowerDelayWait(true, false, frmOwner, fBefore);
+  } else if (espStop == espPolarity) {
+    PowerDelayWait(false, fOff, frmOwner, fBefore);
+  } else {
+    return;
+  }
+  mfDelayPending = false;
 }
 
 void CPowerSequencer::PowerDelayWait(bool fOn, bool fOff, IWindow* frmOwner, bool fBefore) {
@@ -119,6 +163,153 @@ void CPowerSequencer::PowerDelayWait(bool fOn, bool fOff, IWindow* frmOwner, boo
     mFlags.OperatorStop();
   }
   frmWait.Unload();
+}
+
+// ---- Polarity switching -------------------------------------------------------------------------
+
+void CPowerSequencer::PolaritySwitch(const std::string& sInstruction, int32_t epcConfig,
+                                     IWindow* frmOwner) {
+  mfForcedStop = false;
+  SPolarityRequest request = AskStatus(sInstruction, epcConfig);
+  if (msLastPolarity.empty()) {
+    RecordPolarity(request.sLetter, request.fToggleOff);
+  }
+  if (AlreadyInPolarity(request)) {
+    return;
+  }
+  bool fPolStop = PolarityStopDue(request, epcConfig);
+  bool fPolStopDone = StopBeforeSwitchOff(request, fPolStop, epcConfig, frmOwner);
+  if (!Stopped()) {
+    if (!ForcedStopBefore(frmOwner)) {
+      return;
+    }
+    bool fSwitchedOff = SwitchOutletOff(fPolStopDone);
+    StopAfterSwitchOff(request, fSwitchedOff, fPolStop, epcConfig, frmOwner);
+    if (!Stopped()) {
+      SendInstruction(sInstruction);
+    }
+    if (!ForcedStopAfter(frmOwner)) {
+      return;
+    }
+  }
+  mfBeforeStopShown = false;
+  msLastPolarity = request.sLetter;
+  mfPowerChangeAtBpc = false;
+}
+
+CPowerSequencer::SPolarityRequest CPowerSequencer::AskStatus(const std::string& sInstruction,
+                                                             int32_t epcConfig) {
+  SPolarityRequest request;
+  if (sInstruction.size() >= 5) {
+    request.sLetter = static_cast<char>(std::toupper(static_cast<unsigned char>(sInstruction[4])));
+  }
+  request.sStatus = Exchange("stat2");
+  // The options are read after the exchange: the host may change them while it waits.
+  request.fBefore = ScreenBefore();
+  request.fStopBefore = mTestOptions.StopBeforeNewPC();
+  int32_t lStatus = HexStatusValue(request.sStatus);
+  request.fOutletOn = (lStatus & kStat2OutletOn) != 0;
+  request.fReversed = (lStatus & kStat2Reversed) != 0;
+  request.fToggleOff = mPowerConfig.WillToggleOff(epcConfig);
+  return request;
+}
+
+void CPowerSequencer::RecordPolarity(const std::string& sLetter, bool fToggleOff) {
+  msLastPolarity = sLetter;
+  mfLastToggleOff = fToggleOff;
+}
+
+// Already powered in the requested polarity: nothing to switch, nothing sent. Only the normal
+// polarity ends a "quit"'s claim on the next change.
+bool CPowerSequencer::AlreadyInPolarity(const SPolarityRequest& request) {
+  if (request.sLetter == "N" && request.fOutletOn && !request.fReversed) {
+    mfQuitSent = false;
+    RecordPolarity("N", request.fToggleOff);
+    return true;
+  }
+  if (request.sLetter == "R" && request.fOutletOn && request.fReversed) {
+    RecordPolarity("R", request.fToggleOff);
+    return true;
+  }
+  return false;
+}
+
+// Whether the change of polarity takes its own stop: after a "quit"; when this configuration
+// switches the outlet otherwise than the one recorded with the last polarity, neither of them
+// (nor the outlet now) with an open neutral; or when a powered configuration follows one that
+// switched the outlet off and switches it off again, the outlet not now with an open neutral.
+bool CPowerSequencer::PolarityStopDue(const SPolarityRequest& request, int32_t epcConfig) const {
+  int32_t epcCurrent = mPowerConfig.Current;
+  bool fSwitchingDiffers = mfLastToggleOff != request.fToggleOff && !IsOpenNeutral(epcCurrent) &&
+                           !IsOpenNeutral(epcConfig);
+  bool fOffAgain = CPowerConfig::IsOnConfig(epcConfig) && mfLastToggleOff && request.fToggleOff &&
+                   !IsOpenNeutral(epcCurrent);
+  return mfQuitSent || fSwitchingDiffers || fOffAgain;
+}
+
+// The operator warned before power goes off takes the polarity's stop before "pol=off"; answers
+// whether it was taken.
+bool CPowerSequencer::StopBeforeSwitchOff(const SPolarityRequest& request, bool fPolStop,
+                                          int32_t epcConfig, IWindow* frmOwner) {
+  if (request.sLetter == msLastPolarity || request.sStatus.empty() || request.fStopBefore ||
+      !request.fBefore || !fPolStop) {
+    return false;
+  }
+  RunStop(espPolarity, epcConfig, frmOwner, false, false);
+  RecordPolarity(request.sLetter, request.fToggleOff);
+  mfQuitSent = false;
+  return true;
+}
+
+// The fixed before-change stop, when the options ask for one and "#stop=bpc" did not show it. It
+// leaves a power delay owed. Answers false when the operator stopped the test.
+bool CPowerSequencer::ForcedStopBefore(IWindow* frmOwner) {
+  if (!mTestOptions.StopBeforeNewPC() || mfBeforeStopShown) {
+    return true;
+  }
+  mfForcedStop = true;
+  mfDelayPending = true;
+  RunStop(espForcedBefore, epcOff, frmOwner, false, false);
+  mfForcedStop = false;
+  mfPowerChangeAtBpc = false;
+  return !mFlags.mfAbort;
+}
+
+// "pol=off"; answers whether the instrument acknowledged it. After the polarity's own stop the
+// outlet is given a second to go off.
+bool CPowerSequencer::SwitchOutletOff(bool fPolStopDone) {
+  bool fSwitchedOff = Exchange("pol=off") == kAcknowledged;
+  if (fSwitchedOff && fPolStopDone) {
+    PauseAfterSwitchOff();
+  }
+  return fSwitchedOff;
+}
+
+// The operator warned after power went off takes the polarity's stop once the outlet is off.
+void CPowerSequencer::StopAfterSwitchOff(const SPolarityRequest& request, bool fSwitchedOff,
+                                         bool fPolStop, int32_t epcConfig, IWindow* frmOwner) {
+  if (!fSwitchedOff || request.sLetter == msLastPolarity || request.fBefore ||
+      request.fStopBefore || !fPolStop) {
+    return;
+  }
+  RunStop(espPolarity, epcConfig, frmOwner, false, false);
+  mfQuitSent = false;
+  RecordPolarity(request.sLetter, request.fToggleOff);
+}
+
+// The fixed after-change stop, when the options ask for one and no before-change stop or change
+// at "#stop=bpc" came first. The test's later after-change stops and delays are then skipped.
+// Answers false when the operator stopped the test.
+bool CPowerSequencer::ForcedStopAfter(IWindow* frmOwner) {
+  if (!mTestOptions.StopAfterNewPC() || mfBeforeStopShown || mfPowerChangeAtBpc) {
+    return true;
+  }
+  mfForcedStop = true;
+  mfAfterStopShown = true;
+  mfDelayPending = false;
+  RunStop(espForcedAfter, epcOff, frmOwner, false, false);
+  mfForcedStop = false;
+  return !mFlags.mfAbort;
 }
 
 std::string CPowerSequencer::Exchange(const std::string& sCommand) {
@@ -146,119 +337,19 @@ void CPowerSequencer::SendInstruction(const std::string& sInstruction) {
   if (mLink.Wireless()) {
     int16_t iWaitMs = CheckedMul16(iDelay, 1000);
     std::string sReply = mLink.Wifi().SendCommand(sInstruction, iWaitMs);
-    if (!sReply.empty() && sReply.front() == '!') {
+    if (sReply.starts_with(kErrorMark)) {
       mLink.Wifi().SendCommand(sInstruction, iWaitMs);
     }
     return;
   }
   CChannel& channel = mLink.Channel();
   std::string sReply = channel.Transmit(sInstruction, kCrLf, true, false);
-  if (!sReply.empty() && sReply.front() == '!') {
+  if (sReply.starts_with(kErrorMark)) {
     // An error reply gets one more try after the polarity switching delay; the reply to that one
     // is left to the channel's own checks.
     channel.Wait(CheckedMul16(iDelay, 1000));
     channel.TransmitCmd(sInstruction, kCrLf, false, 3);
   }
-}
-
-void CPowerSequencer::PolaritySwitch(const std::string& sInstruction, int32_t epcConfig,
-                                     IWindow* frmOwner) {
-  mfForcedStop = false;
-  std::string sLetter;
-  if (sInstruction.size() >= 5) {
-    sLetter = static_cast<char>(std::toupper(static_cast<unsigned char>(sInstruction[4])));
-  }
-
-  std::string sStatus = Exchange("stat2");
-  bool fBefore = ScreenBefore();
-  bool fStopBefore = mTestOptions.StopBeforeNewPC();
-  int32_t lStatus = HexStatusValue(sStatus);
-  bool fOutletOn = (lStatus & kStatusOutletOn) != 0;
-  bool fReversed = (lStatus & kStatusReversed) != 0;
-  bool fToggleOff = mPowerConfig.WillToggleOff(epcConfig);
-
-  if (msLastPolarity.empty()) {
-    msLastPolarity = sLetter;
-    mfLastToggleOff = fToggleOff;
-  }
-
-  // Already powered in the requested polarity: nothing to switch.
-  if (sLetter == "N" && fOutletOn && !fReversed) {
-    mfQuitSent = false;
-    msLastPolarity = "N";
-    mfLastToggleOff = fToggleOff;
-    return;
-  }
-  if (sLetter == "R" && fOutletOn && fReversed) {
-    msLastPolarity = "R";
-    mfLastToggleOff = fToggleOff;
-    return;
-  }
-
-  // Whether the change of polarity takes its own stop: after a "quit"; when this configuration
-  // switches the outlet otherwise than the one recorded with the last polarity, neither of them
-  // (nor the outlet now) with an open neutral; or when a powered configuration follows one that
-  // switched the outlet off and switches it off again, the outlet not now with an open neutral.
-  int32_t epcCurrent = mPowerConfig.Current;
-  bool fSwitchingDiffers =
-      mfLastToggleOff != fToggleOff && !IsOpenNeutral(epcCurrent) && !IsOpenNeutral(epcConfig);
-  bool fOffAgain = CPowerConfig::IsOnConfig(epcConfig) && mfLastToggleOff && fToggleOff &&
-                   !IsOpenNeutral(epcCurrent);
-  bool fPolStop = mfQuitSent || fSwitchingDiffers || fOffAgain;
-
-  bool fPolStopDone = false;
-  if (sLetter != msLastPolarity && !sStatus.empty() && !fStopBefore && fBefore && fPolStop) {
-    PowerChangeStop("#pol", epcConfig, frmOwner, false, false);
-    msLastPolarity = sLetter;
-    fPolStopDone = true;
-    mfLastToggleOff = fToggleOff;
-    mfQuitSent = false;
-  }
-
-  if (!mFlags.mfStopFlag && !mFlags.mfAbort) {
-    if (mTestOptions.StopBeforeNewPC() && !mfBeforeStopShown) {
-      mfForcedStop = true;
-      mfDelayPending = true;
-      PowerChangeStop("b", epcOff, frmOwner, false, false);
-      mfForcedStop = false;
-      mfPowerChangeAtBpc = false;
-      if (mFlags.mfAbort) {
-        return;
-      }
-    }
-
-    std::string sReply = Exchange("pol=off");
-    bool fSwitchedOff = sReply == kAcknowledged;
-    if (fSwitchedOff && fPolStopDone) {
-      PauseAfterSwitchOff();
-    }
-
-    if (fSwitchedOff && sLetter != msLastPolarity && !fBefore && !fStopBefore && fPolStop) {
-      PowerChangeStop("#pol", epcConfig, frmOwner, false, false);
-      msLastPolarity = sLetter;
-      mfQuitSent = false;
-      mfLastToggleOff = fToggleOff;
-    }
-
-    if (!mFlags.mfStopFlag && !mFlags.mfAbort) {
-      SendInstruction(sInstruction);
-    }
-
-    if (mTestOptions.StopAfterNewPC() && !mfBeforeStopShown && !mfPowerChangeAtBpc) {
-      mfForcedStop = true;
-      mfAfterStopShown = true;
-      mfDelayPending = false;
-      PowerChangeStop("a", epcOff, frmOwner, false, false);
-      mfForcedStop = false;
-      if (mFlags.mfAbort) {
-        return;
-      }
-    }
-  }
-
-  mfBeforeStopShown = false;
-  msLastPolarity = sLetter;
-  mfPowerChangeAtBpc = false;
 }
 
 }  // namespace ksv940

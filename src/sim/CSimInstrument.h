@@ -59,9 +59,6 @@ class CSimInstrument {
   const std::vector<std::string>& Commands() const { return mvCommands; }
   /// The selected measurement (its command name, lower case), or empty at the main menu.
   const std::string& Measurement() const { return msMeasurement; }
-  bool Streaming() const { return mStreamTimer != 0; }
-  /// True once a drop fault has killed the line.
-  bool Dropped() const { return mfDropped; }
   /// The status word answered to "stat" (0), "stat1" (1), "stat2" (2) or "stat3" (3).
   uint16_t StatusWord(int iWord) const;
 

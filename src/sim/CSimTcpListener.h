@@ -25,7 +25,6 @@ class CSimTcpListener {
   uint16_t Port() const { return miPort; }
   /// "127.0.0.1:" and the port.
   std::string Address() const;
-  bool HasClient() const { return miClient >= 0; }
 
  private:
   void OnAccept();

@@ -34,16 +34,6 @@ void CSimulatedLine::Write(EEnd eFrom, std::string_view sBytes) {
   Schedule(eFrom);
 }
 
-void CSimulatedLine::Flush(EEnd eFrom) {
-  SDirection& direction = mDirection[eFrom];
-  direction.queue.clear();
-  direction.lLastArrivalNs = std::min(direction.lLastArrivalNs, mpPump->Clock().NowUs() * 1000);
-  if (direction.timer != 0) {
-    mpPump->RemoveTimer(direction.timer);
-    direction.timer = 0;
-  }
-}
-
 void CSimulatedLine::SetReceiver(EEnd eAt, std::function<void(std::string_view)> fnReceive) {
   // Characters travelling towards eAt were written at the other end.
   mDirection[1 - eAt].fnReceive = std::move(fnReceive);

@@ -28,8 +28,6 @@ class CSimulatedLine {
   void Write(EEnd eFrom, std::string_view sBytes);
   /// Characters written at eFrom and not yet arrived at the other end.
   size_t Pending(EEnd eFrom) const { return mDirection[eFrom].queue.size(); }
-  /// Drops what eFrom has queued and not yet sent.
-  void Flush(EEnd eFrom);
   /// fnReceive is called with the characters that arrive at end eAt, in batches, in order.
   void SetReceiver(EEnd eAt, std::function<void(std::string_view)> fnReceive);
   /// The character time in nanoseconds.

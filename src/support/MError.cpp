@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "host/ILanguageService.h"
-#include "model/GDeclares.h"
+#include "declares/GDeclares.h"
+#include "hostapi/ILanguageService.h"
 #include "platform/core/CContext.h"
 #include "platform/forms/IMessageBox.h"
 #include "resources/CStringTable.h"

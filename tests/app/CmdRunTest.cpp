@@ -7,7 +7,7 @@
 
 #include "app/IWallClock.h"
 #include "app/MCommandLine.h"
-#include "model/GDeclares.h"
+#include "declares/GDeclares.h"
 #include "testing/CRig.h"
 #include "testing/CTempDir.h"
 #include "testing/MRunCommand.h"

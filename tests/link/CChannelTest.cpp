@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "model/GDeclares.h"
+#include "declares/GDeclares.h"
 #include "platform/core/MText.h"
 #include "testing/CRig.h"
 #include "testing/MCaught.h"

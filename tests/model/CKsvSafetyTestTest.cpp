@@ -4,8 +4,8 @@
 
 #include <map>
 
-#include "host/IErrorService.h"
-#include "host/default/CXmlDocument.h"
+#include "hostapi/IErrorService.h"
+#include "hostdefaults/CXmlDocument.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CMicroSequence.h"
 #include "platform/core/MRuntime.h"

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "host/IOrvexMtiData.h"
-#include "host/default/MHostDefaults.h"
+#include "hostapi/IOrvexMtiData.h"
+#include "hostdefaults/MHostDefaults.h"
 #include "link/IWifiConnector.h"
 #include "model/CKsvTestResult.h"
 #include "platform/automation/CClassRegistry.h"

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "model/GDeclares.h"
+#include "declares/GDeclares.h"
 #include "reliability/MFaultRuns.h"
 
 namespace ksv940::test {

@@ -10,13 +10,13 @@
 #include <memory>
 #include <string>
 
-#include "host/default/MHostDefaults.h"
+#include "declares/GDeclares.h"
+#include "hostdefaults/MHostDefaults.h"
 #include "link/CChannel.h"
 #include "link/CWifiBridgeConnector.h"
 #include "link/MWire.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
-#include "model/GDeclares.h"
 #include "platform/automation/CClassRegistry.h"
 #include "platform/core/CContext.h"
 #include "platform/core/PosixPumpPlatform.h"

@@ -4,10 +4,10 @@
 #include <map>
 #include <memory>
 
+#include "declares/GDeclares.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CKsvTestResult.h"
-#include "model/GDeclares.h"
 #include "platform/core/MText.h"
 #include "testing/CScriptedView.h"
 #include "testing/MCaught.h"

@@ -16,7 +16,7 @@
 #include <random>
 #include <string>
 
-#include "model/GDeclares.h"
+#include "declares/GDeclares.h"
 #include "platform/core/PosixPumpPlatform.h"
 #include "reliability/MFaultRuns.h"
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "host/IOrvexMtiData.h"
+#include "declares/GDeclares.h"
+#include "hostapi/IOrvexMtiData.h"
 #include "model/CKsvTestOptions.h"
-#include "model/GDeclares.h"
 #include "testing/CRig.h"
 #include "testing/MCaught.h"
 

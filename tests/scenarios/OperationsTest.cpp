@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "declares/GDeclares.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CKsvTestResult.h"
-#include "model/GDeclares.h"
 #include "testing/CRig.h"
 #include "testing/MCaught.h"
 

@@ -6,8 +6,8 @@
 #include "app/CPlanRunner.h"
 #include "app/CReportSet.h"
 #include "app/MCommandLine.h"
+#include "declares/GDeclares.h"
 #include "model/CKsvTestOptions.h"
-#include "model/GDeclares.h"
 #include "testing/CRig.h"
 #include "testing/CTempDir.h"
 

@@ -3,8 +3,8 @@
 #include <map>
 #include <sstream>
 
+#include "declares/GDeclares.h"
 #include "model/CKsvTestOptions.h"
-#include "model/GDeclares.h"
 #include "testing/CRig.h"
 #include "testing/MCaught.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "declares/GDeclares.h"
 #include "model/CKsvTestResult.h"
-#include "model/GDeclares.h"
 #include "testing/CRig.h"
 #include "testing/MCaught.h"
 

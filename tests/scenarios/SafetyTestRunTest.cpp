@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "declares/GDeclares.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CKsvTestResult.h"
-#include "model/GDeclares.h"
-#include "model/MCommandHelpers.h"
+#include "reading/MCommandHelpers.h"
 #include "testing/CRig.h"
 #include "testing/MCaught.h"
 
@@ -208,7 +208,13 @@ TEST(SafetyTestRun, DirectivesWaitReadAndStopAsTheirRulesSay) {
       {"all;#stop=apc;INSB", "DelayTimePowerOn=2 PowerOFFScreen=1", test::erlSerial,
        "ap=all [wait ON 2s] INSB mdual=off mread \\e", -1},
       {"all;#stop=apc;INSB", "DelayTimePowerOn=2", test::erlSerial,
-       "ap=all INSB [wait ON 2s] mdual=off mread \\e", -1}};
+       "ap=all INSB [wait ON 2s] mdual=off mread \\e", -1},
+      // A stop is read from the text after the first "=": "#stopx=apc" is an after-change stop,
+      // "#stop=#pol" the polarity switching's own, which never shows a power-on delay.
+      {"all;#stopx=apc;INSB", "DelayTimePowerOn=2 PowerOFFScreen=1", test::erlSerial,
+       "ap=all [wait ON 2s] INSB mdual=off mread \\e", -1},
+      {"all;#stop=#pol;INSB", "DelayTimePowerOn=2 PowerOFFScreen=1", test::erlSerial,
+       "ap=all INSB mdual=off mread \\e", -1}};
   auto fnGapUs = [](const CRig& rig) {
     for (size_t i = 0; i + 1 < rig.Lines().size(); ++i) {
       if (rig.Lines()[i].sLine == "ap=all\r\n") {

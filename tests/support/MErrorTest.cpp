@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "model/GDeclares.h"
+#include "declares/GDeclares.h"
 #include "testing/CTestContext.h"
 #include "testing/MCaught.h"
 

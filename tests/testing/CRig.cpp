@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "host/default/CMtiData.h"
+#include "hostdefaults/CMtiData.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
 #include "platform/settings/CRegistryFileStore.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/IMtiPortLookup.h"
+#include "hostapi/IMtiPortLookup.h"
 #include "platform/automation/CClassRegistry.h"
 #include "platform/forms/IWindow.h"
 #include "plugin/CKsvVti.h"

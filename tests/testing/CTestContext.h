@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "host/default/CLanguageService.h"
+#include "hostdefaults/CLanguageService.h"
 #include "platform/core/CContext.h"
 #include "platform/core/CMessagePump.h"
 #include "testing/CScriptedView.h"

@@ -1,6 +1,6 @@
 #include <gmock/gmock.h>
 
-#include "host/default/MHostDefaults.h"
+#include "hostdefaults/MHostDefaults.h"
 
 // The tests run as a host runs the component: with the host's services installed first.
 int main(int argc, char** argv) {

@@ -9,8 +9,8 @@
 #include <sstream>
 #include <thread>
 
-#include "host/IOrvexMtiData.h"
-#include "host/default/MHostDefaults.h"
+#include "hostapi/IOrvexMtiData.h"
+#include "hostdefaults/MHostDefaults.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CKsvTestResult.h"

@@ -49,14 +49,6 @@ const SClassRegistration* CClassRegistry::FindByProgId(const std::string& sProgI
   return nullptr;
 }
 
-std::vector<SClassRegistration> CClassRegistry::Registrations() const {
-  std::vector<SClassRegistration> vOut;
-  for (const auto& [sKey, registration] : mClasses) {
-    vOut.push_back(registration);
-  }
-  return vOut;
-}
-
 std::shared_ptr<IAutomationObject> CClassRegistry::CreateObject(const std::string& sProgId) const {
   return Create(FindByProgId(sProgId));
 }

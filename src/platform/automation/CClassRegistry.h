@@ -39,7 +39,6 @@ class CClassRegistry {
   /// The registration, or nullptr when there is none.
   const SClassRegistration* FindByClassId(const std::string& sClassId) const;
   const SClassRegistration* FindByProgId(const std::string& sProgId) const;
-  std::vector<SClassRegistration> Registrations() const;
 
   /// A new object of the class, as CreateObject("OrvexKSV940vti.CKsvVti") gives it. A ProgID or
   /// class id that is not registered, a class that may not be created and a server that answers

@@ -53,7 +53,6 @@ class CForm : public IWindow {
   /// Hides the form, stops its timers and puts its controls back to their design state; the next
   /// access loads it again.
   void Unload();
-  bool Loaded() const { return mfLoaded; }
 
   /// The control of that name; raises error 730 (control not found) for another name.
   CControl& Control(const std::string& sName);

@@ -191,27 +191,31 @@ void CWin32FormView::UnregisterWindowClass() {
   UnregisterClassW(kWindowClass, ThisLibrary());
 }
 
-void CWin32FormView::FormShown(CForm& frm) {
-  RegisterWindowClassOnce();
-  auto pWindow = std::make_unique<SWindow>();
-  SWindow& w = *pWindow;
-  w.pForm = &frm;
-  if (const auto* pOwner = dynamic_cast<const IWin32Window*>(frm.Owner()); pOwner != nullptr) {
-    w.hOwner = pOwner->WindowHandle();
-    if (w.hOwner != nullptr && !IsWindow(w.hOwner)) {
-      w.hOwner = nullptr;
-    }
+namespace {
+
+// The owner's window, when the owner has one that still exists.
+HWND OwnerWindow(const CForm& frm) {
+  const auto* pOwner = dynamic_cast<const IWin32Window*>(frm.Owner());
+  if (pOwner == nullptr) {
+    return nullptr;
   }
+  HWND hOwner = pOwner->WindowHandle();
+  return hOwner != nullptr && IsWindow(hOwner) ? hOwner : nullptr;
+}
+
+// The screen's resolution in pixels per inch; 96 when the screen does not say.
+int ScreenDpi() {
   HDC hScreen = GetDC(nullptr);
-  w.iDpi = hScreen != nullptr ? GetDeviceCaps(hScreen, LOGPIXELSX) : 96;
-  if (w.iDpi <= 0) {
-    w.iDpi = 96;
-  }
+  int iDpi = hScreen != nullptr ? GetDeviceCaps(hScreen, LOGPIXELSX) : 96;
   if (hScreen != nullptr) {
     ReleaseDC(nullptr, hScreen);
   }
+  return iDpi > 0 ? iDpi : 96;
+}
 
-  // The design's client area, grown to hold its panels; the window around it is sized to fit.
+// The dialog's window, without its controls: the design's client area, grown to hold its panels,
+// with the window around it sized to fit and centred on the owner (or on the work area).
+void CreateDialogWindow(const CForm& frm, CWin32FormView::SWindow& w) {
   int32_t lClientWidth = frm.ClientWidth(), lClientHeight = frm.ClientHeight();
   for (const auto& pControl : frm.DesignedControls()) {
     const SControlDesign& d = pControl->Design();
@@ -235,17 +239,22 @@ void CWin32FormView::FormShown(CForm& frm) {
   int iLeft = std::max(0L, area.left + (area.right - area.left - iWidth) / 2);
   int iTop = std::max(0L, area.top + (area.bottom - area.top - iHeight) / 2);
 
-  w.hWnd = CreateWindowExW(dwExStyle, kWindowClass, WideText(frm.Caption()).c_str(), dwStyle, iLeft,
-                           iTop, iWidth, iHeight, w.hOwner, nullptr, ThisLibrary(), nullptr);
+  w.hWnd = CreateWindowExW(dwExStyle, CWin32FormView::kWindowClass, WideText(frm.Caption()).c_str(),
+                           dwStyle, iLeft, iTop, iWidth, iHeight, w.hOwner, nullptr, ThisLibrary(),
+                           nullptr);
   if (w.hWnd == nullptr) {
     throw CAutomationError(
         51, kComponentName,
         "The dialog could not be created (system error " + std::to_string(GetLastError()) + ")");
   }
   SetWindowLongPtrW(w.hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&w));
+}
 
-  // Controls inside a panel are placed relative to it; the panel itself is the line above them.
-  std::map<std::string, std::pair<int32_t, int32_t>> panels;
+using CPanelOrigins = std::map<std::string, std::pair<int32_t, int32_t>>;
+
+// Controls inside a panel are placed relative to it; the panel itself is the line above them.
+CPanelOrigins PanelOrigins(const CForm& frm, CWin32FormView::SWindow& w) {
+  CPanelOrigins panels;
   for (const auto& pControl : frm.DesignedControls()) {
     const SControlDesign& d = pControl->Design();
     if (d.eckKind == eckPanel) {
@@ -253,6 +262,106 @@ void CWin32FormView::FormShown(CForm& frm) {
       w.iPanelTop = w.Px(d.lTop);
     }
   }
+  return panels;
+}
+
+// The control's own font, kept with the window until it goes; none for the dialog's font.
+HFONT ControlFont(const SControlDesign& d, CWin32FormView::SWindow& w) {
+  if (d.font.dPoints <= 0) {
+    return nullptr;
+  }
+  HFONT hFont =
+      CreateFontW(-MulDiv(static_cast<int>(d.font.dPoints * 100), w.iDpi, 7200), 0, 0, 0,
+                  d.font.fBold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                  DEFAULT_PITCH | FF_SWISS, WideText(d.font.sName).c_str());
+  w.vFonts.push_back(hFont);
+  return hFont;
+}
+
+// A label without a height grows with its text, down to the panel's line at most.
+int LabelHeight(const CWin32FormView::SWindow& w, HFONT hFont, const std::wstring& sCaption,
+                int32_t lWidth, int32_t lTop) {
+  HDC hDc = GetDC(w.hWnd);
+  HGDIOBJ hOld = SelectObject(hDc, hFont != nullptr ? hFont : GetStockObject(DEFAULT_GUI_FONT));
+  RECT measure{0, 0, w.Px(lWidth), 0};
+  DrawTextW(hDc, sCaption.c_str(), -1, &measure, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  SelectObject(hDc, hOld);
+  ReleaseDC(w.hWnd, hDc);
+  return std::min<int>(measure.bottom, std::max(0, w.iPanelTop - w.Px(lTop) - 4));
+}
+
+// The countdown line: one line that reaches to the first button shown beside it, so that the
+// number of seconds is never wrapped away.
+int32_t CountdownWidth(const CForm& frm, const SControlDesign& d) {
+  int32_t lRight = d.lLeft + d.lWidth;
+  for (const auto& pOther : frm.DesignedControls()) {
+    const SControlDesign& o = pOther->Design();
+    if (o.eckKind == eckButton && pOther->Visible() && std::string(o.sContainer) == d.sContainer &&
+        o.lLeft > d.lLeft) {
+      lRight = std::max(lRight, o.lLeft - 60);
+      break;
+    }
+  }
+  return lRight - d.lLeft;
+}
+
+// One control of the design as a child window with the id iId: a push button, a bitmap for a
+// picture, a static text otherwise. Answers nullptr when the system made none.
+HWND CreateControl(const CForm& frm, const CControl& control, const CPanelOrigins& panels, int iId,
+                   CWin32FormView::SWindow& w) {
+  const SControlDesign& d = control.Design();
+  int32_t lLeft = d.lLeft, lTop = d.lTop, lWidth = d.lWidth;
+  if (auto it = panels.find(d.sContainer); it != panels.end()) {
+    lLeft += it->second.first;
+    lTop += it->second.second;
+  }
+  HFONT hFont = ControlFont(d, w);
+  std::wstring sCaption = WideText(control.Caption());
+  int iControlHeight = w.Px(d.lHeight);
+  if (d.eckKind == eckLabel && d.lHeight == 0) {
+    iControlHeight = LabelHeight(w, hFont, sCaption, d.lWidth, lTop);
+  }
+  DWORD dwControlStyle = WS_CHILD | (control.Visible() ? WS_VISIBLE : 0);
+  const wchar_t* szClass = L"STATIC";
+  if (d.eckKind == eckButton) {
+    szClass = L"BUTTON";
+    dwControlStyle |= WS_TABSTOP | (d.eoaAnswer == eoaContinue ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    if (!control.Enabled()) {
+      dwControlStyle |= WS_DISABLED;
+    }
+  } else if (d.eckKind == eckPicture) {
+    dwControlStyle |= SS_BITMAP;
+    sCaption.clear();
+  } else if (panels.count(d.sContainer) != 0) {
+    dwControlStyle |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+    lWidth = CountdownWidth(frm, d);
+  } else {
+    dwControlStyle |= SS_LEFT | SS_NOPREFIX;
+  }
+  HWND hControl =
+      CreateWindowExW(0, szClass, sCaption.c_str(), dwControlStyle, w.Px(lLeft), w.Px(lTop),
+                      w.Px(lWidth), iControlHeight, w.hWnd,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(iId)), ThisLibrary(), nullptr);
+  if (hControl == nullptr) {
+    return nullptr;
+  }
+  SendMessageW(
+      hControl, WM_SETFONT,
+      reinterpret_cast<WPARAM>(hFont != nullptr ? hFont : GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  if (d.eckKind == eckPicture && control.Picture() != nullptr) {
+    if (HBITMAP hBitmap = BitmapOf(*control.Picture()); hBitmap != nullptr) {
+      w.vBitmaps.push_back(hBitmap);
+      SendMessageW(hControl, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(hBitmap));
+    }
+  }
+  return hControl;
+}
+
+// Every control of the design but panels and timers; answers the default button (Continue), if
+// one was made.
+HWND CreateControls(const CForm& frm, CWin32FormView::SWindow& w) {
+  CPanelOrigins panels = PanelOrigins(frm, w);
   int iId = kFirstControlId;
   HWND hDefault = nullptr;
   for (const auto& pControl : frm.DesignedControls()) {
@@ -260,76 +369,9 @@ void CWin32FormView::FormShown(CForm& frm) {
     if (d.eckKind == eckPanel || d.eckKind == eckTimer) {
       continue;
     }
-    int32_t lLeft = d.lLeft, lTop = d.lTop, lWidth = d.lWidth;
-    if (auto it = panels.find(d.sContainer); it != panels.end()) {
-      lLeft += it->second.first;
-      lTop += it->second.second;
-    }
-    HFONT hFont = nullptr;
-    if (d.font.dPoints > 0) {
-      hFont = CreateFontW(-MulDiv(static_cast<int>(d.font.dPoints * 100), w.iDpi, 7200), 0, 0, 0,
-                          d.font.fBold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_SWISS, WideText(d.font.sName).c_str());
-      w.vFonts.push_back(hFont);
-    }
-    std::wstring sCaption = WideText(pControl->Caption());
-    int iControlHeight = w.Px(d.lHeight);
-    if (d.eckKind == eckLabel && d.lHeight == 0) {
-      // A label without a height grows with its text.
-      HDC hDc = GetDC(w.hWnd);
-      HGDIOBJ hOld = SelectObject(hDc, hFont != nullptr ? hFont : GetStockObject(DEFAULT_GUI_FONT));
-      RECT measure{0, 0, w.Px(d.lWidth), 0};
-      DrawTextW(hDc, sCaption.c_str(), -1, &measure, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-      SelectObject(hDc, hOld);
-      ReleaseDC(w.hWnd, hDc);
-      iControlHeight = std::min<int>(measure.bottom, std::max(0, w.iPanelTop - w.Px(lTop) - 4));
-    }
-    DWORD dwControlStyle = WS_CHILD | (pControl->Visible() ? WS_VISIBLE : 0);
-    const wchar_t* szClass = L"STATIC";
-    if (d.eckKind == eckButton) {
-      szClass = L"BUTTON";
-      dwControlStyle |=
-          WS_TABSTOP | (d.eoaAnswer == eoaContinue ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-      if (!pControl->Enabled()) {
-        dwControlStyle |= WS_DISABLED;
-      }
-    } else if (d.eckKind == eckPicture) {
-      dwControlStyle |= SS_BITMAP;
-      sCaption.clear();
-    } else if (panels.count(d.sContainer) != 0) {
-      // The countdown line: one line that reaches to the first button shown beside it, so that
-      // the number of seconds is never wrapped away.
-      dwControlStyle |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
-      int32_t lRight = d.lLeft + d.lWidth;
-      for (const auto& pOther : frm.DesignedControls()) {
-        const SControlDesign& o = pOther->Design();
-        if (o.eckKind == eckButton && pOther->Visible() &&
-            std::string(o.sContainer) == d.sContainer && o.lLeft > d.lLeft) {
-          lRight = std::max(lRight, o.lLeft - 60);
-          break;
-        }
-      }
-      lWidth = lRight - d.lLeft;
-    } else {
-      dwControlStyle |= SS_LEFT | SS_NOPREFIX;
-    }
-    HWND hControl =
-        CreateWindowExW(0, szClass, sCaption.c_str(), dwControlStyle, w.Px(lLeft), w.Px(lTop),
-                        w.Px(lWidth), iControlHeight, w.hWnd,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(iId)), ThisLibrary(), nullptr);
+    HWND hControl = CreateControl(frm, *pControl, panels, iId, w);
     if (hControl == nullptr) {
       continue;
-    }
-    SendMessageW(
-        hControl, WM_SETFONT,
-        reinterpret_cast<WPARAM>(hFont != nullptr ? hFont : GetStockObject(DEFAULT_GUI_FONT)),
-        FALSE);
-    if (d.eckKind == eckPicture && pControl->Picture() != nullptr) {
-      if (HBITMAP hBitmap = BitmapOf(*pControl->Picture()); hBitmap != nullptr) {
-        w.vBitmaps.push_back(hBitmap);
-        SendMessageW(hControl, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(hBitmap));
-      }
     }
     if (d.eckKind == eckButton && d.eoaAnswer == eoaContinue) {
       hDefault = hControl;
@@ -338,8 +380,12 @@ void CWin32FormView::FormShown(CForm& frm) {
     w.byId[iId] = pControl.get();
     ++iId;
   }
+  return hDefault;
+}
 
-  // Tab, Enter and the buttons' mnemonics work as in any dialog.
+// Shows the dialog as a modal one: Tab, Enter and the buttons' mnemonics work as in any dialog,
+// the owner is disabled while it shows, and the default button has the focus.
+void ShowModal(const CForm& frm, HWND hDefault, CWin32FormView::SWindow& w) {
   HWND hDialog = w.hWnd;
   w.filter =
       CWin32PumpPlatform::Of(CContext::Get<CMessagePump>()).AddMessageFilter([hDialog](MSG& msg) {
@@ -358,6 +404,20 @@ void CWin32FormView::FormShown(CForm& frm) {
   if (hDefault != nullptr) {
     SetFocus(hDefault);
   }
+}
+
+}  // namespace
+
+void CWin32FormView::FormShown(CForm& frm) {
+  RegisterWindowClassOnce();
+  auto pWindow = std::make_unique<SWindow>();
+  SWindow& w = *pWindow;
+  w.pForm = &frm;
+  w.hOwner = OwnerWindow(frm);
+  w.iDpi = ScreenDpi();
+  CreateDialogWindow(frm, w);
+  HWND hDefault = CreateControls(frm, w);
+  ShowModal(frm, hDefault, w);
   mWindows[&frm] = std::move(pWindow);
 }
 

@@ -11,8 +11,8 @@ namespace ksv940 {
 
 std::shared_ptr<CPortMap> CPortMap::CreateDefault() {
   auto pMap = std::make_shared<CPortMap>();
-  if (const char* szSpec = std::getenv("KSV940_PORTS"); szSpec != nullptr) {
-    pMap->AddSpec(szSpec);
+  if (const char* szMappings = std::getenv("KSV940_PORTS"); szMappings != nullptr) {
+    pMap->AddMappings(szMappings);
   }
   return pMap;
 }
@@ -46,14 +46,14 @@ int32_t CPortMap::Register(const std::string& sPath) {
   }
 }
 
-void CPortMap::AddSpec(const std::string& sSpec) {
+void CPortMap::AddMappings(const std::string& sMappings) {
   size_t nStart = 0;
-  while (nStart <= sSpec.size()) {
-    size_t nEnd = sSpec.find(',', nStart);
+  while (nStart <= sMappings.size()) {
+    size_t nEnd = sMappings.find(',', nStart);
     if (nEnd == std::string::npos) {
-      nEnd = sSpec.size();
+      nEnd = sMappings.size();
     }
-    std::string sEntry = sSpec.substr(nStart, nEnd - nStart);
+    std::string sEntry = sMappings.substr(nStart, nEnd - nStart);
     nStart = nEnd + 1;
     if (sEntry.empty()) {
       continue;

@@ -25,7 +25,7 @@ class CPortMap {
   /// neither mapped nor the fallback of an existing device, and answers that.
   int32_t Register(const std::string& sPath);
   /// Adds "N=PATH,N=PATH" entries; raises Invalid procedure call (5) naming the first bad entry.
-  void AddSpec(const std::string& sSpec);
+  void AddMappings(const std::string& sMappings);
   const std::map<int32_t, std::string>& Entries() const { return mPorts; }
 
  private:

@@ -1,4 +1,4 @@
-#include "host/default/CMtiPortLookup.h"
+#include "hostdefaults/CMtiPortLookup.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,7 @@ TEST(CMtiPortLookup, FindsTheInstrumentsDeviceOrAnswersNothing) {
       }
     }
     auto pPorts = std::make_shared<CPortMap>();
-    pPorts->AddSpec(row.sPortMap);
+    pPorts->AddMappings(row.sPortMap);
     CContextScope scope;
     scope.Set<CPortMap>(pPorts);
     CMtiPortLookup lookup(dir.string());

@@ -1,4 +1,4 @@
-#include "host/default/CMtiData.h"
+#include "hostdefaults/CMtiData.h"
 
 #include "platform/automation/CClassRegistry.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "host/IOrvexMtiData.h"
+#include "hostapi/IOrvexMtiData.h"
 
 namespace ksv940 {
 

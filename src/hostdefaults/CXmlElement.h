@@ -4,7 +4,7 @@
 #include <pugixml.hpp>
 #include <string>
 
-#include "host/IOrvexXml.h"
+#include "hostapi/IOrvexXml.h"
 
 namespace ksv940 {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/IOrvexXml.h"
+#include "hostapi/IOrvexXml.h"
 
 namespace pugi {
 class xml_document;
@@ -25,11 +25,9 @@ class CXmlDocument : public IOrvexXmlDocument {
   /// The root element's child elements in document order.
   std::vector<std::shared_ptr<IOrvexXmlElement>> Elements() const;
 
-  /// Replace the document by the file's or the text's. A missing file or malformed XML raises
-  /// Invalid procedure call (5) naming the file (or "text") and the fault with its byte offset;
-  /// the document is then unchanged.
+  /// Replace the document by the file's. A missing file or malformed XML raises Invalid procedure
+  /// call (5) naming the file and the fault with its byte offset; the document is then unchanged.
   void LoadFile(const std::string& sPath);
-  void LoadText(const std::string& sText);
   /// Writes the document, indented, with an XML declaration. A file that cannot be written raises
   /// Invalid procedure call (5) naming it.
   void SaveFile(const std::string& sPath) const;

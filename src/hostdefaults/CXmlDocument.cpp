@@ -1,9 +1,9 @@
-#include "host/default/CXmlDocument.h"
+#include "hostdefaults/CXmlDocument.h"
 
 #include <pugixml.hpp>
 #include <sstream>
 
-#include "host/default/CXmlElement.h"
+#include "hostdefaults/CXmlElement.h"
 #include "platform/core/CAutomationError.h"
 #include "platform/core/MRuntime.h"
 
@@ -53,12 +53,6 @@ void CXmlDocument::LoadFile(const std::string& sPath) {
   // Parsed into a fresh document, so a failure leaves this one and its elements untouched.
   auto pLoaded = std::make_shared<pugi::xml_document>();
   Check(pLoaded->load_file(sPath.c_str()), sPath);
-  mpDocument = std::move(pLoaded);
-}
-
-void CXmlDocument::LoadText(const std::string& sText) {
-  auto pLoaded = std::make_shared<pugi::xml_document>();
-  Check(pLoaded->load_string(sText.c_str()), "text");
   mpDocument = std::move(pLoaded);
 }
 

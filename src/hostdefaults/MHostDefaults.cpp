@@ -1,9 +1,9 @@
-#include "host/default/MHostDefaults.h"
+#include "hostdefaults/MHostDefaults.h"
 
-#include "host/default/CErrorService.h"
-#include "host/default/CLanguageService.h"
-#include "host/default/CMtiData.h"
-#include "host/default/CMtiPortLookup.h"
+#include "hostdefaults/CErrorService.h"
+#include "hostdefaults/CLanguageService.h"
+#include "hostdefaults/CMtiData.h"
+#include "hostdefaults/CMtiPortLookup.h"
 #include "platform/automation/CClassRegistry.h"
 #include "platform/core/CContext.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/IErrorService.h"
+#include "hostapi/IErrorService.h"
 
 namespace ksv940 {
 

@@ -1,4 +1,4 @@
-#include "host/default/CMtiPortLookup.h"
+#include "hostdefaults/CMtiPortLookup.h"
 
 #include "platform/core/CContext.h"
 #include "platform/core/MText.h"

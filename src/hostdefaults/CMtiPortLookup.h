@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "host/IMtiPortLookup.h"
+#include "hostapi/IMtiPortLookup.h"
 
 namespace ksv940 {
 

@@ -1,7 +1,7 @@
-#include "host/default/CErrorService.h"
+#include "hostdefaults/CErrorService.h"
 
-#include "host/ILanguageService.h"
-#include "model/GDeclares.h"
+#include "declares/GDeclares.h"
+#include "hostapi/ILanguageService.h"
 #include "platform/core/CContext.h"
 #include "platform/core/MRuntime.h"
 #include "resources/CStringTable.h"

@@ -1,9 +1,9 @@
-#include "model/MCommandHelpers.h"
+#include "reading/MCommandHelpers.h"
 
+#include "declares/GDeclares.h"
 #include "link/CInstrumentLink.h"
 #include "link/MWire.h"
 #include "model/CKsvTestOptions.h"
-#include "model/GDeclares.h"
 #include "platform/core/MRuntime.h"
 
 namespace ksv940 {

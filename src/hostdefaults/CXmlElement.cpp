@@ -1,4 +1,4 @@
-#include "host/default/CXmlElement.h"
+#include "hostdefaults/CXmlElement.h"
 
 namespace ksv940 {
 

@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "host/ILanguageService.h"
+#include "hostapi/ILanguageService.h"
 
 namespace ksv940 {
 

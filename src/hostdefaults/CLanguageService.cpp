@@ -1,4 +1,4 @@
-#include "host/default/CLanguageService.h"
+#include "hostdefaults/CLanguageService.h"
 
 #include <cstdlib>
 #include <fstream>

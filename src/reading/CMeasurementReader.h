@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,9 +36,23 @@ class CMeasurementReader {
   std::shared_ptr<IOrvexMtiData> ReadIdentity();
 
  private:
+  /// What the reading does after a reply: measure again (while tries are left and nobody
+  /// stopped), keep the reply, or ask the operator first.
+  enum EReadNext : int32_t { ernMeasureAgain, ernKeep, ernAskOperator };
+  /// The tries of one reading: "!22" (and "!32" of the zeroing) count against the command, bad
+  /// replies in a stream against the stream.
+  struct SReadTries {
+    int iTry = 0;
+    int iBadReply = 0;
+  };
+
+  // The steps of ReadValue, in the order it takes them.
+  std::string SendReading(const std::string& sCommand);
+  EReadNext JudgeReply(const std::string& sCommand, std::string& sReply, SReadTries& tries);
   std::string ReadStream(const std::string& sCommand);
+  EReadNext JudgeStreamReply(const std::string& sReply, SReadTries& tries);
   void StopStream();
-  bool AskOperator(IWindow* frmOwner);
+  EReadNext AskNoResistance(IWindow* frmOwner);
 
   CInstrumentLink& mLink;
   const CKsvTestOptions& mOptions;
