@@ -24,9 +24,10 @@ TEST(CmdSim, RefusesBadUsageBeforeServing) {
   std::string sPath = dir.Write("bench.txt", "firmware 1.20\non stat 1 late soon\n");
   const std::pair<std::vector<std::string>, std::string> kRows[] = {
       {{"sim", "--scenario", sPath},
-       "line 2: the delay of 'late' must be a whole number of 0 or more, not 'soon'"},
+       ":2: the delay of 'late' must be a whole number of 0 or more, not 'soon'"},
       {{"sim", "--scenario", "/nonexistent/bench.txt"},
-       "/nonexistent/bench.txt: cannot read the scenario file"},
+       "/nonexistent/bench.txt: cannot read the scenario file: No such file or directory"},
+      {{"sim", "--scenario", dir.PathOf("")}, ": cannot read the scenario file: Is a directory"},
       {{"sim", "--pty", "--tcp", "0"}, "excludes"},
       {{"sim", "--tcp", "70000"}, "70000"},
       {{"sim", "--baud", "9600"}, "--baud"}};
