@@ -2,10 +2,10 @@
 
 #include <sstream>
 
-#include "app/COptionSettings.h"
-#include "app/CPlanRunner.h"
-#include "app/CReportSet.h"
-#include "app/MCommandLine.h"
+#include "app/commands/MCommandLine.h"
+#include "app/plan/COptionSettings.h"
+#include "app/reports/CReportSet.h"
+#include "app/run/CPlanRunner.h"
 #include "model/CKsvTestOptions.h"
 #include "model/GDeclares.h"
 #include "testing/CRig.h"
