@@ -34,6 +34,9 @@ class COperationPrinter : public IRunObserver {
   void Connected(const SRunRecord& record) override {
     if (record.connectionError) {
       Failed(*record.connectionError);
+      if (!record.sPortProblem.empty()) {
+        mCtx.err << "ksv940 " << msCommand << ": " << record.sPortProblem << "\n";
+      }
     } else if (!record.fIdentified) {
       mCtx.err << "ksv940 " << msCommand << ": the wireless connector found no instrument\n";
     }

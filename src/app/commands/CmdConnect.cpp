@@ -9,6 +9,7 @@
 #include "app/commands/MCommands.h"
 #include "app/run/CHostSession.h"
 #include "app/run/CInProcessSimulator.h"
+#include "app/run/MLinkProbe.h"
 #include "app/run/MPortOption.h"
 #include "host/IOrvexMtiData.h"
 #include "model/GDeclares.h"
@@ -55,10 +56,23 @@ int RunConnect(const SConnectArgs& args, SCommandContext& ctx) {
   try {
     vti.InitRemote(iPort);
   } catch (...) {
-    return pSession->ExitFor(std::current_exception(), nBoxes, ctx);
+    int iExit = pSession->ExitFor(std::current_exception(), nBoxes, ctx);
+    // Asked only now, so that a working port is never opened twice.
+    std::string sProblem = args.sPort.find('/') == std::string::npos || iExit != ecxFailure
+                               ? std::string()
+                               : PortProblem(iPort, args.sPort);
+    if (!sProblem.empty()) {
+      ctx.err << "ksv940 connect: " << sProblem << "\n";
+    }
+    return iExit;
   }
   pSession->OnInterrupt({});
   if (vti.State() == evsClosed) {
+    if (std::string sProblem = args.sWifi.empty() ? "" : BridgeProblem(args.sWifi);
+        !sProblem.empty()) {
+      ctx.err << "ksv940 connect: " << sProblem << "\n";
+      return ecxUnreachable;
+    }
     ctx.err << "ksv940 connect: the wireless connector found no instrument\n";
     return ecxNoInstrument;
   }
@@ -82,7 +96,9 @@ void AddConnectCommand(CLI::App& app, SCommandContext& ctx) {
   CLI::Option_group* pLink = pConnect->add_option_group("link", "how the analyzer is reached");
   AddPortOption(*pLink, pArgs->sPort);
   pLink->add_option("--wifi", pArgs->sWifi, "a serial-to-network bridge at HOST:PORT")
-      ->type_name("HOST:PORT");
+      ->type_name("HOST:PORT")
+      ->check(
+          CLI::Validator([](std::string& sAddress) { return BridgeAddressProblem(sAddress); }, ""));
   pLink->add_flag("--simulate", pArgs->fSimulate,
                   "connect to a simulated analyzer run inside this command");
   pLink->require_option(1);

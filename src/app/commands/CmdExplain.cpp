@@ -7,6 +7,7 @@
 #include "app/commands/MCommands.h"
 #include "app/plan/COptionSettings.h"
 #include "app/plan/MEnumNames.h"
+#include "app/plan/MTestTitles.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CMicroSequence.h"
@@ -24,6 +25,7 @@ struct SExplainArgs {
   std::string sNAP;
   bool fRaw = false;
   bool fAll = false;
+  bool fList = false;
   COptionSettings settings;
 };
 
@@ -35,6 +37,56 @@ std::shared_ptr<CMicroSequence> BuildAsRun(int32_t etc, int32_t epc, const SExpl
   test.SetAP(args.sAP);
   test.SetNAP(args.sNAP);
   return test.CreateMicroSequence(options);
+}
+
+// Whether the analyzer performs test etc in power configuration epc, as the test's own validity
+// check says when a run initializes it; test is left initialized with its lead.
+bool Performs(CKsvSafetyTest& test, int32_t etc, int32_t epc) {
+  try {
+    test.Initialize(etc, epc);
+    return true;
+  } catch (const CAutomationError&) {
+    return false;
+  }
+}
+
+// "0, 2, 3, 5, 6, 8-16": the values in order, a run of three or more as FIRST-LAST.
+std::string RangesText(const std::vector<int32_t>& vValues) {
+  std::string sText;
+  for (size_t i = 0; i < vValues.size();) {
+    size_t j = i;
+    while (j + 1 < vValues.size() && vValues[j + 1] == vValues[j] + 1) {
+      ++j;
+    }
+    std::string sFirst = std::to_string(vValues[i]);
+    sText += (sText.empty() ? "" : ", ") +
+             (j >= i + 2 ? sFirst + "-" + std::to_string(vValues[j]) : sFirst);
+    i = j >= i + 2 ? j + 1 : i + 1;
+  }
+  return sText;
+}
+
+// The test codes and power configurations as two tables, as the README shows them: what each test
+// measures, the unit of its value, and the power configurations it accepts.
+int ExplainList(SCommandContext& ctx) {
+  ctx.out << "| Code | Test | Member | Unit | Power configurations |\n|---|---|---|---|---|\n";
+  for (int32_t etc = etcMains; etc <= etcECGTest; ++etc) {
+    CKsvSafetyTest test;
+    std::vector<int32_t> vAccepted;
+    for (int32_t epc = epcOffOE; epc <= epcAccessOERM; ++epc) {
+      if (Performs(test, etc, epc)) {
+        vAccepted.push_back(epc);
+      }
+    }
+    ctx.out << "| " << etc << " | " << TestTitle(etc) << " | `" << TestCodeName(etc) << "` | "
+            << test.Unit().value_or("") << " | " << RangesText(vAccepted) << " |\n";
+  }
+  ctx.out << "\n| Power configuration | Outlet | Member |\n|---|---|---|\n";
+  for (int32_t epc = epcOffOE; epc <= epcAccessOERM; ++epc) {
+    ctx.out << "| " << epc << " | " << PowerConfigTitle(epc) << " | `" << PowerConfigName(epc)
+            << "` |\n";
+  }
+  return ecxOk;
 }
 
 void ReportFailure(SCommandContext& ctx) {
@@ -68,10 +120,8 @@ int ExplainAll(const SExplainArgs& args, const CKsvTestOptions& options, SComman
   for (int32_t etc = etcMains; etc <= etcECGTest; ++etc) {
     for (int32_t epc = epcOffOE; epc <= epcAccessOERM; ++epc) {
       CKsvSafetyTest test;
-      try {
-        test.Initialize(etc, epc);
-      } catch (const CAutomationError&) {
-        continue;  // not a combination the instrument can perform
+      if (!Performs(test, etc, epc)) {
+        continue;
       }
       ctx.out << (fFirst ? "" : "\n") << "test " << etc << " " << TestCodeName(etc)
               << ", power configuration " << epc << " " << PowerConfigName(epc) << ", lead "
@@ -105,15 +155,27 @@ void AddExplainCommand(CLI::App& app, SCommandContext& ctx) {
       pCmd->add_option("--pc", pArgs->lPowerConfig, "power configuration of the outlet (0 to 16)");
   pCmd->add_option("--ap", pArgs->sAP, "applied-part text (%A)");
   pCmd->add_option("--nap", pArgs->sNAP, "second applied-part (group) text (%X)");
-  pArgs->settings.AddTo(*pCmd);
+  // Any number, as the plug-in stores it: the sequence shows what it makes of one.
+  pArgs->settings.AddTo(*pCmd, false);
   CLI::Option* pRaw =
       pCmd->add_flag("--raw", pArgs->fRaw, "expand the template only, without the validity check");
   CLI::Option* pAll = pCmd->add_flag(
       "--all", pArgs->fAll, "list every valid test code and power configuration with its sequence");
   pAll->excludes(pTest)->excludes(pPower)->excludes(pRaw);
+  pCmd->add_flag("--list", pArgs->fList,
+                 "list the test codes (with their units and power configurations) and the power "
+                 "configurations")
+      ->excludes(pAll)
+      ->excludes(pTest)
+      ->excludes(pPower)
+      ->excludes(pRaw);
   pCmd->callback([pArgs, pTest, pPower, &ctx] {
+    if (pArgs->fList) {
+      ctx.iExitCode = ExplainList(ctx);
+      return;
+    }
     if (!pArgs->fAll && (pTest->count() == 0 || pPower->count() == 0)) {
-      throw CLI::RequiredError("explain needs --test and --pc, or --all",
+      throw CLI::RequiredError("explain needs --test and --pc, --all or --list",
                                CLI::ExitCodes::RequiredError);
     }
     CKsvTestOptions options;

@@ -13,6 +13,7 @@
 #include "app/console/CRunConsole.h"
 #include "app/plan/CTestPlan.h"
 #include "app/plan/MEnumNames.h"
+#include "app/record/MRunText.h"
 #include "app/reports/CReportSet.h"
 #include "app/run/CHostSession.h"
 #include "app/run/CPlanRunner.h"
@@ -42,8 +43,8 @@ int DryRun(const CTestPlan& plan, const SRunArgs& args, SCommandContext& ctx) {
   CKsvTestOptions options;
   plan.ApplyOptions(options);
   args.host.settings.ApplyTo(options);
-  ctx.out << "Plan: " << plan.Name() << " (" << plan.File() << "), " << plan.Steps().size()
-          << " steps\n";
+  ctx.out << "Plan: " << plan.Name() << " (" << plan.File() << "), "
+          << Counted(plan.Steps().size(), "step", "steps") << "\n";
   size_t nStep = 0;
   for (const SPlanStep& step : plan.Steps()) {
     ctx.out << "\n" << ++nStep << "/" << plan.Steps().size() << " " << step.sName << "\n";
@@ -58,6 +59,12 @@ int DryRun(const CTestPlan& plan, const SRunArgs& args, SCommandContext& ctx) {
             << ", power configuration " << test.PowerConfig() << " "
             << PowerConfigName(test.PowerConfig()) << ", lead " << test.LeadNo() << ", AP \""
             << test.AP() << "\", NAP \"" << test.NAP() << "\"\n";
+    SStepRecord limits;
+    limits.dMin = step.dMin;
+    limits.dMax = step.dMax;
+    limits.sUnit = test.Unit().value_or("");
+    std::string sLimits = LimitsText(limits);
+    ctx.out << "  limits: " << (sLimits.empty() ? "none" : sLimits) << "\n";
     std::shared_ptr<CMicroSequence> pSequence = test.CreateMicroSequence(options);
     for (int32_t i = 0; i < pSequence->Count(); ++i) {
       ctx.out << std::setw(4) << i << "  " << pSequence->Instruction(i) << "\n";
@@ -123,7 +130,8 @@ void AddRunCommand(CLI::App& app, SCommandContext& ctx) {
       "run",
       "Run a test plan on the analyzer: connect, run its steps in order, print each result, end "
       "remote operation; exit 0 all completed within limits, 1 a failure, 2 bad usage or plan, 3 "
-      "stopped, 4 no analyzer behind the bridge, 5 a value outside its limits");
+      "stopped, 4 no analyzer behind the bridge, 5 a value outside its limits, 6 the bridge cannot "
+      "be reached");
   pRun->add_option("PLAN", pArgs->sPlan, "the plan file (XML, root element KSV940Plan)")
       ->required();
   pArgs->link.AddTo(*pRun, true);

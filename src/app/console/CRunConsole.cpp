@@ -96,6 +96,9 @@ void CRunConsole::Connected(const SRunRecord& record) {
       // No message box told the operator (the wireless connector's own failures show none).
       mErr << "ksv940 run: no connection: " << OneLine(error.sDescription) << "\n";
     }
+    if (!record.sPortProblem.empty()) {
+      mErr << "ksv940 run: " << record.sPortProblem << "\n";
+    }
   } else if (!record.fIdentified) {
     mErr << "ksv940 run: the wireless connector found no analyzer\n";
   } else {

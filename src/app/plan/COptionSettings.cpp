@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "app/plan/MOptionMembers.h"
 #include "model/CKsvTestOptions.h"
 #include "platform/core/CAutomationError.h"
 #include "platform/core/MRuntime.h"
@@ -34,7 +35,7 @@ std::string Expected(const SOptionProperty& property) {
 
 }  // namespace
 
-std::string COptionSettings::Problem(const std::string& sSetting) {
+std::string COptionSettings::Problem(const std::string& sSetting, bool fMembersOnly) {
   size_t nEquals = sSetting.find('=');
   if (nEquals == std::string::npos || nEquals == 0) {
     return "\"" + sSetting + "\" is not NAME=VALUE";
@@ -45,22 +46,26 @@ std::string COptionSettings::Problem(const std::string& sSetting) {
   if (pProperty == nullptr) {
     return "the test options have no property \"" + sName + "\"; they have " + PropertyList();
   }
+  CKsvTestOptions scratch;
   try {
-    CKsvTestOptions scratch;
     scratch.SetProperty(sName, CVariant(sValue));
   } catch (const CAutomationError&) {
     return std::string(pProperty->sName) + " takes " + Expected(*pProperty) + ", not \"" + sValue +
            "\"";
   }
-  return {};
+  if (!fMembersOnly || pProperty->eok != eokEnumeration) {
+    return {};
+  }
+  return OptionMemberProblem(pProperty->sName, pProperty->fnGet(scratch));
 }
 
-void COptionSettings::AddTo(CLI::App& cmd) {
+void COptionSettings::AddTo(CLI::App& cmd, bool fMembersOnly) {
   cmd.add_option("--set", mvSettings,
                  "set a test option by its name, e.g. measType=1 or StopBeforeNewPC=true "
                  "(repeatable)")
       ->type_name("NAME=VALUE")
-      ->check(CLI::Validator([](std::string& sSetting) { return Problem(sSetting); }, ""));
+      ->check(CLI::Validator(
+          [fMembersOnly](std::string& sSetting) { return Problem(sSetting, fMembersOnly); }, ""));
 }
 
 void COptionSettings::ApplyTo(CKsvTestOptions& options) const {

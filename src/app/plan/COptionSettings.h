@@ -17,16 +17,18 @@ class CKsvTestOptions;
 /// error that says what is wrong.
 class COptionSettings {
  public:
-  /// Adds the repeatable option to cmd.
-  void AddTo(CLI::App& cmd);
+  /// Adds the repeatable option to cmd. With fMembersOnly an enumeration takes only the values its
+  /// members have; without, any number, as the plug-in stores it.
+  void AddTo(CLI::App& cmd, bool fMembersOnly = true);
 
   /// Applies the settings in the order given; a later setting of a property wins.
   void ApplyTo(CKsvTestOptions& options) const;
   /// Applies checked "NAME=VALUE" settings (a plan's own, these) in the order given.
   static void Apply(const std::vector<std::string>& vSettings, CKsvTestOptions& options);
 
-  /// What is wrong with one "NAME=VALUE" setting; the empty text when it is good.
-  static std::string Problem(const std::string& sSetting);
+  /// What is wrong with one "NAME=VALUE" setting; the empty text when it is good. With
+  /// fMembersOnly a value of an enumeration that none of its members has is wrong too.
+  static std::string Problem(const std::string& sSetting, bool fMembersOnly = true);
 
  private:
   std::vector<std::string> mvSettings;

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <pugixml.hpp>
 #include <set>
+#include <system_error>
 
 #include "app/plan/COptionSettings.h"
 #include "app/plan/MTestTitles.h"
@@ -23,6 +22,8 @@ namespace ksv940 {
 namespace {
 
 constexpr const char* kRoot = "KSV940Plan";
+// The most faults one refusal lists; the rest are counted.
+constexpr size_t kMaxFaults = 20;
 
 // A limit: a decimal number with "." whatever the locale.
 std::optional<double> ParseNumber(const std::string& sText) {
@@ -65,11 +66,11 @@ class CPlanReader {
 
   void Read(std::string& sName, std::vector<std::string>& vOptions,
             std::vector<SPlanStep>& vSteps) {
-    std::ifstream in(msPath, std::ios::binary);
-    if (!in) {
-      throw CPlanError(msPath + ": cannot be read");
+    try {
+      msText = ReadFileText(msPath);
+    } catch (const std::system_error& e) {
+      throw CPlanError(msPath + ": cannot be read: " + e.code().message());
     }
-    msText.assign(std::istreambuf_iterator<char>(in), {});
     mpDocument = std::make_shared<pugi::xml_document>();
     pugi::xml_parse_result result = mpDocument->load_buffer(msText.data(), msText.size());
     if (!result) {
@@ -97,10 +98,22 @@ class CPlanReader {
       sName = msPath.substr(msPath.rfind('/') + 1);
     }
     ReadEntries(root, vOptions, vSteps);
-    if (vSteps.empty()) {
+    if (vSteps.empty() && mvFaults.empty()) {
       Fail(root, "the plan has no steps");
     }
     CheckSequences(vOptions, vSteps);
+    if (!mvFaults.empty()) {
+      std::string sFaults;
+      for (size_t n = 0; n < std::min(mvFaults.size(), kMaxFaults); ++n) {
+        sFaults += (n == 0 ? "" : "\n") + mvFaults[n];
+      }
+      if (mvFaults.size() > kMaxFaults) {
+        size_t nMore = mvFaults.size() - kMaxFaults;
+        sFaults += "\n" + msPath + ": " + std::to_string(nMore) +
+                   (nMore == 1 ? " more fault" : " more faults") + " not shown";
+      }
+      throw CPlanError(sFaults);
+    }
   }
 
  private:
@@ -109,6 +122,15 @@ class CPlanReader {
   }
   [[noreturn]] void Fail(const pugi::xml_node& node, const std::string& sReason) const {
     Fail(LineAt(node.offset_debug()), sReason);
+  }
+  // Runs fnCheck; a fault it finds is kept and reading goes on with what follows.
+  template <typename F>
+  void Keeping(F fnCheck) {
+    try {
+      fnCheck();
+    } catch (const CPlanError& e) {
+      mvFaults.emplace_back(e.what());
+    }
   }
 
   int32_t LineAt(ptrdiff_t nOffset) const {
@@ -146,63 +168,70 @@ class CPlanReader {
     }
   }
 
+  // Each element of the plan in turn; a fault in one is kept and the next is read.
   void ReadEntries(const pugi::xml_node& root, std::vector<std::string>& vOptions,
                    std::vector<SPlanStep>& vSteps) {
     bool fOptionsSeen = false;
     for (pugi::xml_node node : root.children()) {
-      if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
-        // The line where the text itself begins, after the line break that ends the tag before.
-        std::string sText = node.value();
-        size_t nStart = sText.find_first_not_of(" \t\r\n");
-        size_t nEnd = sText.find_last_not_of(" \t\r\n");
-        Fail(LineAt(node.offset_debug()) + LineBreaks(std::string_view(sText).substr(0, nStart)),
-             "text outside the plan's elements: \"" + sText.substr(nStart, nEnd - nStart + 1) +
-                 "\"");
+      Keeping([&] { ReadEntry(node, fOptionsSeen, vOptions, vSteps); });
+    }
+  }
+
+  void ReadEntry(const pugi::xml_node& node, bool& fOptionsSeen, std::vector<std::string>& vOptions,
+                 std::vector<SPlanStep>& vSteps) {
+    if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
+      // The line where the text itself begins, after the line break that ends the tag before.
+      std::string sText = node.value();
+      size_t nStart = sText.find_first_not_of(" \t\r\n");
+      size_t nEnd = sText.find_last_not_of(" \t\r\n");
+      Fail(LineAt(node.offset_debug()) + LineBreaks(std::string_view(sText).substr(0, nStart)),
+           "text outside the plan's elements: \"" + sText.substr(nStart, nEnd - nStart + 1) + "\"");
+    }
+    if (node.type() != pugi::node_element) {
+      return;
+    }
+    std::string sTag = node.name();
+    CheckEmpty(node);
+    if (sTag == "Options") {
+      if (fOptionsSeen) {
+        Fail(node, "a second <Options>; give every option in one");
       }
-      if (node.type() != pugi::node_element) {
-        continue;
+      fOptionsSeen = true;
+      ReadOptions(node, vOptions);
+    } else if (sTag == "KSV940Test") {
+      vSteps.push_back(ReadTest(node));
+    } else if (sTag == "Calibrate" || sTag == "HighVoltageCheck") {
+      CheckAttributes(node, {"name"});
+      SPlanStep step;
+      step.esk = sTag == "Calibrate" ? eskCalibrate : eskHighVoltage;
+      step.lLine = LineAt(node.offset_debug());
+      step.sName = node.attribute("name").value();
+      if (step.sName.empty()) {
+        step.sName = step.esk == eskCalibrate ? "Zero the test leads" : "High voltage check";
       }
-      std::string sTag = node.name();
-      CheckEmpty(node);
-      if (sTag == "Options") {
-        if (fOptionsSeen) {
-          Fail(node, "a second <Options>; give every option in one");
-        }
-        fOptionsSeen = true;
-        ReadOptions(node, vOptions);
-      } else if (sTag == "KSV940Test") {
-        vSteps.push_back(ReadTest(node));
-      } else if (sTag == "Calibrate" || sTag == "HighVoltageCheck") {
-        CheckAttributes(node, {"name"});
-        SPlanStep step;
-        step.esk = sTag == "Calibrate" ? eskCalibrate : eskHighVoltage;
-        step.lLine = LineAt(node.offset_debug());
-        step.sName = node.attribute("name").value();
-        if (step.sName.empty()) {
-          step.sName = step.esk == eskCalibrate ? "Zero the test leads" : "High voltage check";
-        }
-        step.fTakesReading = step.esk == eskCalibrate;
-        vSteps.push_back(std::move(step));
-      } else {
-        Fail(node, "unknown element <" + sTag +
-                       ">; a plan holds <Options>, <Calibrate>, <KSV940Test> and "
-                       "<HighVoltageCheck>");
-      }
+      step.fTakesReading = step.esk == eskCalibrate;
+      vSteps.push_back(std::move(step));
+    } else {
+      Fail(node, "unknown element <" + sTag +
+                     ">; a plan holds <Options>, <Calibrate>, <KSV940Test> and "
+                     "<HighVoltageCheck>");
     }
   }
 
   void ReadOptions(const pugi::xml_node& node, std::vector<std::string>& vOptions) {
     std::set<std::string> seen;
     for (pugi::xml_attribute attribute : node.attributes()) {
-      std::string sSetting = std::string(attribute.name()) + "=" + attribute.value();
-      std::string sProblem = COptionSettings::Problem(sSetting);
-      if (!sProblem.empty()) {
-        Fail(node, "<Options>: " + sProblem);
-      }
-      if (!seen.insert(LowerAscii(attribute.name())).second) {
-        Fail(node, "<Options>: option \"" + std::string(attribute.name()) + "\" is given twice");
-      }
-      vOptions.push_back(sSetting);
+      Keeping([&] {
+        std::string sSetting = std::string(attribute.name()) + "=" + attribute.value();
+        std::string sProblem = COptionSettings::Problem(sSetting);
+        if (!sProblem.empty()) {
+          Fail(node, sProblem);
+        }
+        if (!seen.insert(LowerAscii(attribute.name())).second) {
+          Fail(node, "<Options>: option \"" + std::string(attribute.name()) + "\" is given twice");
+        }
+        vOptions.push_back(sSetting);
+      });
     }
   }
 
@@ -265,24 +294,26 @@ class CPlanReader {
     COptionSettings::Apply(vOptions, options);
     mOverrides.ApplyTo(options);
     for (SPlanStep& step : vSteps) {
-      if (step.esk != eskTest) {
-        continue;
+      if (step.esk == eskTest) {
+        Keeping([&] { CheckSequence(options, step); });
       }
-      std::shared_ptr<CMicroSequence> pSequence;
-      try {
-        pSequence = step.pTest->CreateMicroSequence(options);
-      } catch (...) {
-        Fail(step.lLine,
-             step.sName + ": " + OperatorText(CAutomationError::FromCurrentException()));
-      }
-      step.fTakesReading = false;
-      for (int32_t i = 0; i < pSequence->Count(); ++i) {
-        std::string sKind = pSequence->Instruction(i).substr(0, 5);
-        step.fTakesReading = step.fTakesReading || sKind == "#many" || sKind == "#read";
-      }
-      if (!step.fTakesReading && (step.dMin || step.dMax)) {
-        Fail(step.lLine, step.sName + ": the test takes no reading, so it has no min or max");
-      }
+    }
+  }
+
+  void CheckSequence(const CKsvTestOptions& options, SPlanStep& step) const {
+    std::shared_ptr<CMicroSequence> pSequence;
+    try {
+      pSequence = step.pTest->CreateMicroSequence(options);
+    } catch (...) {
+      Fail(step.lLine, step.sName + ": " + OperatorText(CAutomationError::FromCurrentException()));
+    }
+    step.fTakesReading = false;
+    for (int32_t i = 0; i < pSequence->Count(); ++i) {
+      std::string sKind = pSequence->Instruction(i).substr(0, 5);
+      step.fTakesReading = step.fTakesReading || sKind == "#many" || sKind == "#read";
+    }
+    if (!step.fTakesReading && (step.dMin || step.dMax)) {
+      Fail(step.lLine, step.sName + ": the test takes no reading, so it has no min or max");
     }
   }
 
@@ -290,6 +321,7 @@ class CPlanReader {
   const COptionSettings& mOverrides;
   std::string msText;
   std::shared_ptr<pugi::xml_document> mpDocument;
+  std::vector<std::string> mvFaults;  // every fault found so far, in the order of the file
 };
 
 }  // namespace

@@ -16,8 +16,9 @@ class COptionSettings;
 /// What a step of a plan does.
 enum EStepKind : int { eskTest = 0, eskCalibrate = 1, eskHighVoltage = 2 };
 
-/// A plan that cannot be run; what() is "FILE:LINE: reason" (without a line when the file cannot
-/// be read at all).
+/// A plan that cannot be run; what() is "FILE:LINE: reason" for each fault found, one a line in the
+/// order of the file (at most 20, then a line that counts the rest); "FILE: cannot be read:
+/// REASON" with the system's reason when the file cannot be read at all.
 class CPlanError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -51,7 +52,9 @@ class CTestPlan {
   /// Reads sPath. The options in force are the plan's own with overrides (the command line's
   /// --set) applied after them. Anything malformed raises CPlanError naming the file and line: not
   /// XML, an unknown element or attribute, a value that is not a number, a test the analyzer
-  /// cannot perform in its power configuration, an unknown option, a plan without steps.
+  /// cannot perform in its power configuration, an unknown option or a value none of its
+  /// enumeration's members has, a plan without steps. Reading goes on after a fault in one
+  /// element, so that every fault is named at once.
   static CTestPlan Read(const std::string& sPath, const COptionSettings& overrides);
 
   /// A plan of one step that is not a test (a zeroing or a high-voltage check) named sName, for

@@ -10,6 +10,10 @@ std::string NumberText(double dValue) {
   return ec == std::errc() ? std::string(szText, pEnd) : std::string();
 }
 
+std::string Counted(size_t n, const std::string& sOne, const std::string& sMany) {
+  return std::to_string(n) + " " + (n == 1 ? sOne : sMany);
+}
+
 std::string KindName(EStepKind esk) {
   switch (esk) {
     case eskTest:

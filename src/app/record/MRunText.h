@@ -10,6 +10,9 @@ namespace ksv940 {
 /// A number as its shortest decimal text, "." for the point whatever the locale: 0.3, 500, -1.25.
 std::string NumberText(double dValue);
 
+/// n and the noun that goes with it: "1 step", "26 steps".
+std::string Counted(size_t n, const std::string& sOne, const std::string& sMany);
+
 /// The step's kind as the reports name it: "test", "calibrate" or "hv".
 std::string KindName(EStepKind esk);
 

@@ -64,10 +64,13 @@ struct SRunRecord {
   std::vector<SOptionValue> vOptions;
   std::string sStarted;
   std::string sFinished;  ///< empty while the run goes on
-  /// "completed", "failed", "stopped", "out of limits", "no analyzer"; "incomplete" while the run
-  /// goes on (and so in the report of a run that was killed).
+  /// "completed", "failed", "stopped", "out of limits", "no analyzer", "unreachable" (the bridge);
+  /// "incomplete" while the run goes on (and so in the report of a run that was killed).
   std::string sOutcome = "incomplete";
   std::optional<SRunError> connectionError;  ///< why the connection failed
+  /// Why the port of a failed connection cannot be opened, in the system's words; empty when it
+  /// can, or was not asked.
+  std::string sPortProblem;
   std::vector<SStepRecord> vSteps;
 };
 

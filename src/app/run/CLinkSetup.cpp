@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "app/run/CInProcessSimulator.h"
+#include "app/run/MLinkProbe.h"
 #include "app/run/MPortOption.h"
 #include "platform/core/CContext.h"
 #include "platform/core/MRuntime.h"
@@ -14,7 +15,9 @@ namespace ksv940 {
 void SLinkOptions::AddTo(CLI::App& cmd, bool fScenario) {
   AddPortOption(cmd, sPort);
   cmd.add_option("--wifi", sWifi, "a serial-to-network bridge at HOST:PORT")
-      ->type_name("HOST:PORT");
+      ->type_name("HOST:PORT")
+      ->check(
+          CLI::Validator([](std::string& sAddress) { return BridgeAddressProblem(sAddress); }, ""));
   CLI::Option* pSimulate =
       cmd.add_flag("--simulate", fSimulate, "a simulated analyzer run inside this command");
   if (fScenario) {
@@ -42,10 +45,21 @@ CLinkSetup::CLinkSetup(const SLinkOptions& options) {
     int32_t lPort = ResolvePort(options.sPort);
     miPort = CheckedInt16(lPort);
     msDescription = "serial:" + CContext::Get<CPortMap>().DevicePath(lPort);
+    if (options.sPort.find('/') != std::string::npos) {
+      msDevice = options.sPort;
+    }
   } else {
     miPort = -1;
     msDescription = "wireless:" + options.sWifi;
+    msBridge = options.sWifi;
   }
+}
+
+std::string CLinkSetup::Problem() const {
+  if (!msBridge.empty()) {
+    return BridgeProblem(msBridge);
+  }
+  return msDevice.empty() ? std::string() : PortProblem(miPort, msDevice);
 }
 
 CLinkSetup::~CLinkSetup() = default;

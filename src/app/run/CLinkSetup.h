@@ -21,7 +21,7 @@ struct SLinkOptions {
   std::string sScenario;
 
   /// Adds the three options to cmd, and --scenario when fScenario. Which of them is required is
-  /// the command's own rule.
+  /// the command's own rule; --wifi must be HOST:PORT with a port from 1 to 65535.
   void AddTo(CLI::App& cmd, bool fScenario);
   /// How many of --port, --wifi and --simulate are given.
   int Given() const;
@@ -41,11 +41,20 @@ class CLinkSetup {
 
   int16_t Port() const { return miPort; }
   const std::string& Description() const { return msDescription; }
+  /// Whether the link is the wireless bridge's.
+  bool Wireless() const { return !msBridge.empty(); }
+  /// Why the link itself cannot be used, asked after a connection that failed or found no
+  /// analyzer, in the system's words: a bridge that cannot be reached, a serial device given by
+  /// its path that cannot be opened. Empty when it can, and for a port given by number or the
+  /// simulated analyzer.
+  std::string Problem() const;
 
  private:
   std::unique_ptr<CInProcessSimulator> mpSimulator;
   int16_t miPort = -1;
   std::string msDescription;
+  std::string msBridge;  // HOST:PORT of --wifi
+  std::string msDevice;  // the device of --port DEVICE
 };
 
 }  // namespace ksv940

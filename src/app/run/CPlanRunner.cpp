@@ -153,6 +153,7 @@ bool CPlanRunner::Connect(int16_t iPort) {
   } catch (...) {
     mRecord.connectionError = ErrorOf(Caught());
   }
+  CheckLink();
   if (auto pMtiData = mVti.MtiData()) {
     mRecord.fIdentified = true;
     mRecord.sModel = EscapeControls(pMtiData->Model());
@@ -161,6 +162,25 @@ bool CPlanRunner::Connect(int16_t iPort) {
   }
   mObserver.Connected(mRecord);
   return fConnected && !mfInterrupted;
+}
+
+void CPlanRunner::CheckLink() {
+  bool fFailed = mRecord.connectionError && mRecord.connectionError->lNumber != errVTI_UserAbort;
+  if (!mfnLinkProblem || mfInterrupted || !(fFailed || mfNoAnalyzer)) {
+    return;
+  }
+  // Asked only now, so that a working link is never touched twice.
+  std::string sProblem = mfnLinkProblem();
+  if (sProblem.empty()) {
+    return;
+  }
+  if (mfWireless) {
+    mfUnreachable = true;
+    mfNoAnalyzer = false;
+    mRecord.connectionError = SRunError{0, sProblem};
+  } else {
+    mRecord.sPortProblem = sProblem;
+  }
 }
 
 void CPlanRunner::RunStep(size_t nStep) {
@@ -252,7 +272,10 @@ int CPlanRunner::Finish() {
     fFailed = fFailed || Failed(step);
   }
   int iExit = ecxOk;
-  if (mfNoAnalyzer && !fStopped) {
+  if (mfUnreachable && !fStopped) {
+    mRecord.sOutcome = "unreachable";
+    iExit = ecxUnreachable;
+  } else if (mfNoAnalyzer && !fStopped) {
     mRecord.sOutcome = "no analyzer";
     iExit = ecxNoInstrument;
   } else if (fStopped) {

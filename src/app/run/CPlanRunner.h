@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/plan/CTestPlan.h"
@@ -36,6 +37,15 @@ class CPlanRunner {
   /// limits. Of 3, 1 and 5 the first that applies wins.
   int Run(int16_t iPort, const std::string& sLink, bool fKeepGoing);
 
+  /// What says, after a connection that failed or found no analyzer, why the link itself cannot
+  /// be used (CLinkSetup::Problem); without one nothing is asked. A wireless bridge that cannot be
+  /// reached is then the connection's error, outcome "unreachable" and exit code 6; a port that
+  /// cannot be opened is kept beside the operator's text (sPortProblem).
+  void CheckLinkWith(std::function<std::string()> fnProblem, bool fWireless) {
+    mfnLinkProblem = std::move(fnProblem);
+    mfWireless = fWireless;
+  }
+
   /// The operator's interrupt (Ctrl-C). While the connection is being made it is given up, as the
   /// host gives one up, with EndRemote; otherwise the running operation is aborted as the host's
   /// Abort does. Either way no further step starts.
@@ -45,6 +55,7 @@ class CPlanRunner {
 
  private:
   bool Connect(int16_t iPort);
+  void CheckLink();
   void RunStep(size_t nStep);
   void ReadResult(const SPlanStep& step, SStepRecord& record) const;
   int Finish();
@@ -57,6 +68,9 @@ class CPlanRunner {
   SRunRecord mRecord;
   bool mfInterrupted = false;
   bool mfNoAnalyzer = false;
+  bool mfUnreachable = false;
+  std::function<std::string()> mfnLinkProblem;
+  bool mfWireless = false;
 };
 
 }  // namespace ksv940

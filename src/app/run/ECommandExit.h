@@ -9,7 +9,8 @@ enum ECommandExit : int {
   ecxUsage = 2,         ///< bad usage: unknown option, a value that is not a number...
   ecxUserAbort = 3,     ///< the operator aborted
   ecxNoInstrument = 4,  ///< the wireless connector found no instrument
-  ecxOutOfLimits = 5    ///< every test completed, but a value is outside its limits
+  ecxOutOfLimits = 5,   ///< every test completed, but a value is outside its limits
+  ecxUnreachable = 6    ///< the wireless bridge cannot be reached
 };
 
 }  // namespace ksv940

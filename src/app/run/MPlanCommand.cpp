@@ -31,6 +31,8 @@ std::optional<int> OpenPlanSession(const std::string& sCommand, const SLinkOptio
 
 int RunPlan(SPlanSession& session, CPlanRunner& runner, bool fKeepGoing) {
   session.pSession->OnInterrupt([&runner] { runner.Interrupt(); });
+  const CLinkSetup& link = *session.pLink;
+  runner.CheckLinkWith([&link] { return link.Problem(); }, link.Wireless());
   int iExit = runner.Run(session.pLink->Port(), session.pLink->Description(), fKeepGoing);
   session.pSession->OnInterrupt({});
   return iExit;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "app/commands/MCommandLine.h"
+#include "testing/CLoopbackBridge.h"
 #include "testing/CRig.h"
 #include "testing/CTempDir.h"
 #include "testing/MRunCommand.h"
@@ -38,7 +39,8 @@ TEST(CmdConnect, PrintsTheIdentityOrTheOperatorsTextAndExitsAccordingly) {
        kHandshake + "2\r\nident\r\nsn\r\nlocal\r\nlocal\r\nlocal\r\n"},
       {"no such port", "", "--port 8", 1, "",
        "Orvex KSV940 Plug-In Response: Can not open port 8\n", ""},
-      {"no bridge", "", "--wifi 127.0.0.1:1", 4, "",
+      // A bridge that takes the connection but has no analyzer behind it.
+      {"no analyzer", "", "--wifi BRIDGE", 4, "",
        "ksv940 connect: the wireless connector found no instrument\n", ""},
       // The attempt is given up after the exchange that was waiting: its third "stat" found no
       // reply, so the channel's latch sends no "local".
@@ -46,6 +48,7 @@ TEST(CmdConnect, PrintsTheIdentityOrTheOperatorsTextAndExitsAccordingly) {
       // third "stat" found no reply, so the channel's latch sends no "local".
       {"Ctrl-C", "on stat every silent", "--port 5", ecxUserAbort, "",
        "ksv940: stopped by the operator\n", "\\e\r\nstat\r\nstat\r\nstat\r\n", 500'000}};
+  test::CLoopbackBridge bridge;
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szWhat);
     CSimScenario scenario = CSimScenario::Parse(row.szScenario);
@@ -57,7 +60,7 @@ TEST(CmdConnect, PrintsTheIdentityOrTheOperatorsTextAndExitsAccordingly) {
     std::vector<std::string> vArgs = {"connect", "--operator", "auto"};
     std::istringstream args(row.sArgs);
     for (std::string sArg; args >> sArg;) {
-      vArgs.push_back(sArg);
+      vArgs.push_back(sArg == "BRIDGE" ? bridge.msAddress : sArg);
     }
     test::SRun run = test::RunInProcess(vArgs);
     EXPECT_EQ(run.iExit, row.iExit);

@@ -77,6 +77,24 @@ TEST(CmdExplain, AllMatchesTheGoldenExpansions) {
   }
 }
 
+// The README's tables of test codes and power configurations are what --list prints.
+TEST(CmdExplain, ListIsTheReadmesTables) {
+  test::CTestContext ctx;
+  std::stringstream readme;
+  readme << std::ifstream(KSV940_SOURCE_DIR "/README.md", std::ios::binary).rdbuf();
+  const std::string kBegin = "<!-- explain --list: begin -->\n";
+  std::string sReadme = readme.str();
+  size_t nBegin = sReadme.find(kBegin);
+  size_t nEnd = sReadme.find("<!-- explain --list: end -->");
+  ASSERT_NE(nBegin, std::string::npos);
+  ASSERT_NE(nEnd, std::string::npos);
+  SRun run = Explain({"--list"});
+  EXPECT_EQ(run.iExit, 0);
+  EXPECT_EQ(sReadme.substr(nBegin + kBegin.size(), nEnd - nBegin - kBegin.size()), run.sOut);
+  EXPECT_NE(run.sOut.find("| 8 | Earth leakage | `etcEarthLeak` | uA | 0, 2, 3, 5, 6, 8-16 |\n"),
+            std::string::npos);
+}
+
 TEST(CmdExplain, OneTestPrintsItsInstructionsOrTheOperatorsTextOrSaysWhatIsWrong) {
   test::CTestContext ctx;
   const std::string kTail = "mdual=off\n#wait=500\n#many\n";

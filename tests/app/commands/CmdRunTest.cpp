@@ -276,8 +276,19 @@ TEST(CmdRun, AMalformedPlanIsRefusedWithItsFileAndLineAndNothingIsSent) {
        "No = -1) is not a valid KSV940 test and cannot be performed."},
       {"  <Options measType=\"ac\"/>\n  <Calibrate/>",
        {},
-       "2: <Options>: measType takes the integer value of an enumeration member (32-bit), not "
-       "\"ac\""},
+       "2: measType takes the integer value of an enumeration member (32-bit), not \"ac\""},
+      {"  <Options measType=\"7\" TestStandard=\"-2\"/>\n  <Calibrate/>",
+       {},
+       "2: measType must be 0 (AC+DC), 1 (AC) or 2 (DC), not 7\n"
+       "plan.xml:2: TestStandard must be -1 (user defined), 0 (none), 1 (AAMI), 2 (IEC 60601), 3 "
+       "(IEC 61010), 4 (IEC 62353) or 5 (AS/NZS 3551), not -2"},
+      // Every fault is named, up to 20, in the order of the file.
+      {"  <Calibrate x=\"1\"/>\n  <KSV940Test ID=\"8\" PC=\"1\"/>\n  <Calibrate/>",
+       {},
+       "2: <Calibrate> has no attribute \"x\"; it takes name\n"
+       "plan.xml:3: <KSV940Test ID=\"8\" PC=\"1\">: The selected test (TestNo = 8, Power Config = "
+       "1, Lead No = -1) is not a valid KSV940 test and cannot be performed."},
+      {std::string(21, 'x'), {}, "FAULTS"},
       {"\n  <KSV940Test ID=\"8\" PC=\"3\" max=\"0,5\"/>",
        {},
        "3: <KSV940Test ID=\"8\" PC=\"3\">: max \"0,5\" is not a number (digits with \".\" for "
@@ -296,13 +307,123 @@ TEST(CmdRun, AMalformedPlanIsRefusedWithItsFileAndLineAndNothingIsSent) {
     SCOPED_TRACE(row.sPlan);
     std::vector<std::string> vArgs = {"run", "PLAN", "--port", "5", "--report", "DIR/r.json"};
     vArgs.insert(vArgs.end(), row.vArgs.begin(), row.vArgs.end());
-    SPlanRun r = RunCommand(vArgs, "", "<KSV940Plan>\n" + row.sPlan + "\n</KSV940Plan>\n");
+    std::string sPlan = row.sPlan;
+    std::string sError = row.sError;
+    if (sError == "FAULTS") {  // 21 elements the plan does not know: 20 named, one counted
+      sPlan.clear();
+      sError.clear();
+      for (int i = 2; i <= 22; ++i) {
+        sPlan += "  <Zero/>\n";
+        sError += i > 21 ? " 1 more fault not shown"
+                         : std::to_string(i) +
+                               ": unknown element <Zero>; a plan holds <Options>, "
+                               "<Calibrate>, <KSV940Test> and <HighVoltageCheck>\nplan.xml:";
+      }
+    }
+    SPlanRun r = RunCommand(vArgs, "", "<KSV940Plan>\n" + sPlan + "\n</KSV940Plan>\n");
     EXPECT_EQ(r.run.iExit, ecxUsage);
-    EXPECT_EQ(r.run.sErr, r.pDir->PathOf("plan.xml:") + row.sError + "\n");
+    std::string sPath = r.pDir->PathOf("plan.xml");
+    for (size_t n = 0; (n = sError.find("plan.xml", n)) != std::string::npos; n += sPath.size()) {
+      sError.replace(n, 8, sPath);
+    }
+    EXPECT_EQ(r.run.sErr, sPath + ":" + sError + "\n");
     EXPECT_EQ(r.run.sOut, "");
     EXPECT_EQ(r.sSent, "");
     EXPECT_EQ(r.report, nullptr);
   }
+}
+
+// Each mistake on the command line, and each link that cannot be used, gets its exit code and says
+// what is wrong. "DIR/" in the expected text stands for the test's directory.
+TEST(CommandLine, EachMistakeGetsItsExitCodeAndSaysWhatIsWrong) {
+  const std::string kTestStandards =
+      "-1 (user defined), 0 (none), 1 (AAMI), 2 (IEC 60601), 3 (IEC 61010), 4 (IEC 62353) or 5 "
+      "(AS/NZS 3551), not 9";
+  struct SRow {
+    std::vector<std::string> vArgs;
+    int iExit;
+    std::string sErr;  // the whole of stderr, or a part of it where fWhole is false
+    bool fWhole = true;
+    std::string sOut;  // "HELP": what "run --help" prints
+  };
+  const std::vector<SRow> rows = {
+      {{"rnu"}, ecxUsage, "ksv940: unknown command \"rnu\"; did you mean \"run\"?\n"},
+      {{"frobnicate", "--port", "5"},
+       ecxUsage,
+       "ksv940: unknown command \"frobnicate\"; the commands are run, calibrate, hv, connect, "
+       "dialog, explain, query, send, sim (ksv940 --help says more)\n"},
+      {{"help", "run"}, ecxOk, "", true, "HELP"},
+      {{"--version"}, ecxOk, "", true, "ksv940 1.0.0\n"},
+      {{"connect", "--wifi", "nohost"}, ecxUsage, "--wifi: \"nohost\" is not HOST:PORT\n", false},
+      {{"run", "PLAN", "--wifi", "127.0.0.1:99999"},
+       ecxUsage,
+       "--wifi: the port of \"127.0.0.1:99999\" must be 1 to 65535, not \"99999\"\n",
+       false},
+      {{"run", "PLAN", "--port", "5", "--set", "TestStandard=9"},
+       ecxUsage,
+       "--set: TestStandard must be " + kTestStandards + "\n",
+       false},
+      {{"hv", "--port", "5", "--set", "measType=7"},
+       ecxUsage,
+       "--set: measType must be 0 (AC+DC), 1 (AC) or 2 (DC), not 7\n",
+       false},
+      {{"run", "DIR/", "--dry-run"}, ecxUsage, "DIR/: cannot be read: Is a directory\n"},
+      {{"run", "DIR/none.xml", "--dry-run"},
+       ecxUsage,
+       "DIR/none.xml: cannot be read: No such file or directory\n"},
+      // A bridge that refuses the connection is not a bridge without an analyzer (4).
+      {{"connect", "--wifi", "127.0.0.1:1", "--operator", "auto"},
+       ecxUnreachable,
+       "ksv940 connect: the wireless bridge at 127.0.0.1:1 cannot be reached: Connection "
+       "refused\n"},
+      {{"run", "PLAN", "--wifi", "127.0.0.1:1", "--operator", "auto", "--report", "DIR/r.json"},
+       ecxUnreachable,
+       "ksv940 run: no connection: the wireless bridge at 127.0.0.1:1 cannot be reached: "
+       "Connection refused\n",
+       false},
+      {{"connect", "--port", "DIR/tty", "--operator", "auto"},
+       ecxFailure,
+       "Orvex KSV940 Plug-In Response: Can not open port 1\nksv940 connect: port 1 (DIR/tty) "
+       "cannot be opened: No such file or directory\n"},
+      {{"calibrate", "--port", "DIR/tty", "--operator", "auto"},
+       ecxFailure,
+       "ksv940 calibrate: port 1 (DIR/tty) cannot be opened: No such file or directory\n",
+       false}};
+  const std::string sHelp = test::RunInProcess({"run", "--help"}).sOut;
+  for (const SRow& row : rows) {
+    SCOPED_TRACE(row.vArgs[0] + " " + (row.vArgs.size() > 1 ? row.vArgs[1] : ""));
+    SPlanRun r = RunCommand(row.vArgs, "");
+    std::string sErr = row.sErr;
+    for (size_t n = 0; (n = sErr.find("DIR/", n)) != std::string::npos;) {
+      sErr.replace(n, 4, r.pDir->PathOf(""));
+      n += r.pDir->PathOf("").size();
+    }
+    EXPECT_EQ(r.run.iExit, row.iExit);
+    if (row.fWhole) {
+      EXPECT_EQ(r.run.sErr, sErr);
+    } else {
+      EXPECT_NE(r.run.sErr.find(sErr), std::string::npos) << r.run.sErr;
+    }
+    EXPECT_EQ(r.run.sOut, row.sOut == "HELP" ? sHelp : row.sOut);
+    EXPECT_EQ(r.sSent, "");
+    if (!r.report.is_null()) {
+      EXPECT_EQ(r.report["outcome"], "unreachable");
+    }
+  }
+  EXPECT_NE(sHelp.find("--dry-run"), std::string::npos);
+}
+
+// --dry-run sends nothing and shows each step with its limits and the sequence it would run.
+TEST(CmdRun, ADryRunShowsTheStepsWithTheirLimits) {
+  SPlanRun r = RunCommand({"run", "PLAN", "--dry-run"}, "",
+                          "<KSV940Plan name=\"One\">\n  <KSV940Test ID=\"2\" PC=\"1\" "
+                          "min=\"0.01\" max=\"0.3\"/>\n</KSV940Plan>\n");
+  EXPECT_EQ(r.run.iExit, ecxOk) << r.run.sErr;
+  EXPECT_EQ(r.run.sOut.substr(0, r.run.sOut.find('\n')),
+            "Plan: One (" + r.pDir->PathOf("plan.xml") + "), 1 step");
+  EXPECT_NE(r.run.sOut.find("\n  limits: 0.01 to 0.3 Ohm\n   0  #stop=bpc\n"), std::string::npos)
+      << r.run.sOut;
+  EXPECT_EQ(r.sSent, "");
 }
 
 // The sample plan of the demo: every test code once, each answered by the simulated analyzer.
