@@ -344,7 +344,7 @@ TEST(CommandLine, EachMistakeGetsItsExitCodeAndSaysWhatIsWrong) {
     int iExit;
     std::string sErr;  // the whole of stderr, or a part of it where fWhole is false
     bool fWhole = true;
-    std::string sOut;  // "HELP": what "run --help" prints
+    std::string sOut = "";  // "HELP": what "run --help" prints
   };
   const std::vector<SRow> rows = {
       {{"rnu"}, ecxUsage, "ksv940: unknown command \"rnu\"; did you mean \"run\"?\n"},
