@@ -8,11 +8,11 @@
 #include "app/commands/MCommandLine.h"
 #include "app/commands/MCommands.h"
 #include "app/plan/CTestPlan.h"
+#include "app/record/MRunText.h"
 #include "app/reports/CReportSet.h"
 #include "app/run/CHostSession.h"
 #include "app/run/CPlanRunner.h"
 #include "app/run/MPlanCommand.h"
-#include "model/GDeclares.h"
 #include "plugin/CKsvVti.h"
 
 namespace ksv940 {
@@ -48,7 +48,7 @@ class COperationPrinter : public IRunObserver {
       Failed(*step.error);
     } else if (step.esk == eskCalibrate) {
       mCtx.out << "Zero reading: " << (step.sDisplay.empty() ? "none" : step.sDisplay) << " ("
-               << step.sState << ")\n";
+               << StateText(step.ess) << ")\n";
     } else {
       mCtx.out << step.sDisplay << "\n";
     }
@@ -57,13 +57,7 @@ class COperationPrinter : public IRunObserver {
 
  private:
   void Mark() { mnBoxes = mSession.MessageBoxesShown(); }
-  void Failed(const SRunError& error) {
-    if (error.lNumber == errVTI_UserAbort) {
-      mCtx.err << "ksv940: stopped by the operator\n";
-    } else if (mSession.MessageBoxesShown() == mnBoxes) {
-      mCtx.err << error.sDescription << "\n";
-    }
-  }
+  void Failed(const SRunError& error) { mSession.TellFailure(error, mnBoxes, mCtx.err); }
 
   std::string msCommand;
   CHostSession& mSession;

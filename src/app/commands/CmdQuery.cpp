@@ -3,12 +3,11 @@
 
 #include <CLI/CLI.hpp>
 #include <memory>
-#include <optional>
 #include <string>
 #include <system_error>
 
 #include "app/commands/MCommands.h"
-#include "app/run/CInProcessSimulator.h"
+#include "app/run/CLinkSetup.h"
 #include "app/run/MPortOption.h"
 #include "link/CKsvMlcQuery.h"
 #include "platform/core/CAutomationError.h"
@@ -21,8 +20,7 @@ namespace ksv940 {
 namespace {
 
 struct SQueryOptions {
-  std::string sPort;
-  bool fSimulate = false;
+  SLinkOptions link;
   std::string sTrace;
 };
 
@@ -36,42 +34,30 @@ CSimScenario SimulatedAnalyzer() {
 }
 
 int RunQuery(const SQueryOptions& options, SCommandContext& ctx) {
-  if (options.sPort.empty() && !options.fSimulate) {
+  if (options.link.Given() == 0) {
     ctx.err << "ksv940 query: give the port to ask (--port DEVICE|NUMBER) or --simulate\n";
     return ecxUsage;
   }
   std::shared_ptr<ITraceSink> pTrace;
-  int32_t lPort = 0;
+  std::unique_ptr<CLinkSetup> pLink;
   try {
-    if (!options.fSimulate) {
-      lPort = ResolvePort(options.sPort);
-    }
     if (!options.sTrace.empty()) {
       pTrace = std::make_shared<CFileTraceSink>(options.sTrace);
     }
+    pLink = std::make_unique<CLinkSetup>(options.link, SimulatedAnalyzer());
   } catch (const CAutomationError& err) {
     ctx.err << "ksv940 query: " << err.Description() << "\n";
     return ecxUsage;
+  } catch (const std::system_error& err) {
+    ctx.err << "ksv940 query: the simulated analyzer cannot start: " << err.what() << "\n";
+    return ecxFailure;
   }
 
   CContextScope scope;
   if (pTrace != nullptr) {
     scope.Set<ITraceSink>(pTrace);
   }
-  std::optional<CInProcessSimulator> simulator;
-  if (options.fSimulate) {
-    try {
-      simulator.emplace(SimulatedAnalyzer());
-      lPort = simulator->Port();
-    } catch (const CAutomationError& err) {
-      ctx.err << "ksv940 query: " << err.Description() << "\n";
-      return ecxUsage;
-    } catch (const std::system_error& err) {
-      ctx.err << "ksv940 query: the simulated analyzer cannot start: " << err.what() << "\n";
-      return ecxFailure;
-    }
-  }
-  MtiQueryResult result = CKsvMlcQuery().QueryMTI(lPort);
+  MtiQueryResult result = CKsvMlcQuery().QueryMTI(pLink->Port());
   ctx.out << "Model: " << EscapeControls(result.Model) << "\n"
           << "Serial: " << EscapeControls(result.Serial) << "\n"
           << "Firmware: " << EscapeControls(result.Firmware) << "\n"
@@ -89,9 +75,9 @@ void AddQueryCommand(CLI::App& app, SCommandContext& ctx) {
       "Ask a port which analyzer is attached, as the host's discovery query does (about 1 s, up "
       "to 6 s when nothing answers), and print its model, serial number, firmware and the result "
       "code: 0 nothing identified, 1 answered but not in remote operation, 2 identified");
-  CLI::Option* pPort = AddPortOption(*pQuery, pOptions->sPort);
+  CLI::Option* pPort = AddPortOption(*pQuery, pOptions->link.sPort);
   CLI::Option* pSimulate = pQuery->add_flag(
-      "--simulate", pOptions->fSimulate,
+      "--simulate", pOptions->link.fSimulate,
       "ask a simulated analyzer run inside this command (in remote operation, kept there)");
   pPort->excludes(pSimulate);
   pQuery->add_option("--trace", pOptions->sTrace, "append the trace lines to FILE")

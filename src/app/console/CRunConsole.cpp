@@ -52,9 +52,9 @@ std::string CRunConsole::ResultLine(const SRunRecord& record, size_t nStep, size
   const SStepRecord& step = record.vSteps[nStep];
   std::string sLine = Counter(record, nStep) + "  " + Padded(step.sName, nNameWidth) + "  " +
                       Padded(step.sDisplay, kValueColumn) + "  " +
-                      Padded(step.sState, kStateColumn);
-  if (!step.sVerdict.empty()) {
-    sLine += step.sVerdict == "pass" ? "  pass" : "  FAIL";
+                      Padded(StateText(step.ess), kStateColumn);
+  if (step.esv != esvNone) {
+    sLine += step.esv == esvPass ? "  pass" : "  FAIL";
   }
   std::string sRemark = StepRemark(step);
   if (!sRemark.empty()) {
@@ -119,7 +119,7 @@ void CRunConsole::StepEnded(const SRunRecord& record, size_t nStep) {
 
 void CRunConsole::Finished(const SRunRecord& record) {
   End();
-  mErr << "Outcome: " << record.sOutcome << "\n" << std::flush;
+  mErr << "Outcome: " << OutcomeText(record.ero) << "\n" << std::flush;
 }
 
 void CRunConsole::Begin(const std::string& sText) {

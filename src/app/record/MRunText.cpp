@@ -26,6 +26,72 @@ std::string KindName(EStepKind esk) {
   return {};
 }
 
+std::string StateText(EStepState ess) {
+  switch (ess) {
+    case essNotRun:
+      return "skipped";
+    case essRunning:
+      return "running";
+    case essCompleted:
+      return "completed";
+    case essAborted:
+      return "aborted";
+    case essNotPerformed:
+      return "not performed";
+    case essOverflow:
+      return "overflow";
+    case essUnreadable:
+      return "unreadable";
+  }
+  return std::to_string(ess);
+}
+
+std::string VerdictText(EStepVerdict esv) {
+  switch (esv) {
+    case esvNone:
+      return {};
+    case esvPass:
+      return "pass";
+    case esvFail:
+      return "fail";
+  }
+  return std::to_string(esv);
+}
+
+std::string OutcomeText(ERunOutcome ero) {
+  switch (ero) {
+    case eroIncomplete:
+      return "incomplete";
+    case eroCompleted:
+      return "completed";
+    case eroFailed:
+      return "failed";
+    case eroStopped:
+      return "stopped";
+    case eroInterrupted:
+      return "interrupted";
+    case eroOutOfLimits:
+      return "out of limits";
+    case eroNoAnalyzer:
+      return "no analyzer";
+    case eroUnreachable:
+      return "unreachable";
+  }
+  return std::to_string(ero);
+}
+
+std::string RunVerdictText(ERunVerdict erv) {
+  switch (erv) {
+    case ervIncomplete:
+      return "incomplete";
+    case ervPass:
+      return "pass";
+    case ervFail:
+      return "fail";
+  }
+  return std::to_string(erv);
+}
+
 std::string LimitsText(const SStepRecord& step) {
   std::string sUnit = step.sUnit.empty() ? "" : " " + step.sUnit;
   if (step.dMin && step.dMax) {
@@ -45,14 +111,14 @@ std::string StepRemark(const SStepRecord& step) {
     return step.error->sDescription.empty() ? std::string("stopped by the operator")
                                             : step.error->sDescription;
   }
-  if (step.fStopped) {
+  if (step.est != estNone) {
     return "stopped by the operator";
   }
-  if (step.sState == "skipped") {
+  if (step.ess == essNotRun) {
     return "not run";
   }
-  if (step.sVerdict == "fail") {
-    if (!step.dValue || !step.sUnknown.empty() || step.sState == "overflow") {
+  if (step.esv == esvFail) {
+    if (!step.dValue || !step.sUnknown.empty() || step.ess == essOverflow) {
       return "no value to compare with the limits";
     }
     std::string sUnit = step.sUnit.empty() ? "" : " " + step.sUnit;
@@ -68,15 +134,19 @@ std::string StepRemark(const SStepRecord& step) {
 }
 
 bool HasResult(const SStepRecord& step) {
-  return step.sState == "completed" || step.sState == "overflow";
+  return step.ess == essCompleted || step.ess == essOverflow;
+}
+
+bool StepPassed(const SStepRecord& step) {
+  return StepRemark(step).empty();
+}
+
+bool StepFailed(const SStepRecord& step) {
+  return step.ess != essNotRun && step.est == estNone && (step.error || !HasResult(step));
 }
 
 std::string OptionText(const SOptionValue& option) {
   return option.fBoolean ? (option.lValue != 0 ? "true" : "false") : std::to_string(option.lValue);
-}
-
-bool StepFailed(const SStepRecord& step) {
-  return !StepRemark(step).empty();
 }
 
 }  // namespace ksv940

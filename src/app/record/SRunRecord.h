@@ -9,6 +9,41 @@
 
 namespace ksv940 {
 
+/// Where a step of a run stands. The plug-in's result states (completed, aborted, not performed,
+/// overflow) as the step left them, and the run's own: a step not (yet) run, a step running, a
+/// step whose reading the analyzer sent as something that is not a reading.
+enum EStepState : int {
+  essNotRun = 0,
+  essRunning = 1,
+  essCompleted = 2,
+  essAborted = 3,
+  essNotPerformed = 4,
+  essOverflow = 5,
+  essUnreadable = 6
+};
+
+/// A step's value against its limits: none without limits or without a result.
+enum EStepVerdict : int { esvNone = 0, esvPass = 1, esvFail = 2 };
+
+/// Who ended the run in a step: nobody, the operator's Stop Test, or an interrupt (Ctrl-C).
+enum EStepStop : int { estNone = 0, estOperator = 1, estInterrupt = 2 };
+
+/// How a run ended; incomplete while it goes on, and so in the record of a run that was killed.
+enum ERunOutcome : int {
+  eroIncomplete = 0,
+  eroCompleted = 1,
+  eroFailed = 2,
+  eroStopped = 3,
+  eroInterrupted = 4,
+  eroOutOfLimits = 5,
+  eroNoAnalyzer = 6,
+  eroUnreachable = 7  ///< the wireless bridge could not be reached
+};
+
+/// What the run says of the device: every step completed within its limits, something failed,
+/// or the run did not get to the end.
+enum ERunVerdict : int { ervIncomplete = 0, ervPass = 1, ervFail = 2 };
+
 /// A failure as the host received it, with the text the operator read.
 struct SRunError {
   int32_t lNumber = 0;
@@ -26,9 +61,7 @@ struct SStepRecord {
   std::optional<std::string> sAp;
   std::optional<std::string> sNap;
   std::optional<int16_t> iLead;
-  /// "completed", "aborted", "not performed" or "overflow" as the result's state was left;
-  /// "skipped" for a step that never started.
-  std::string sState = "skipped";
+  EStepState ess = essNotRun;
   /// The reading in the test's unit: set when the result holds one (completed or overflow).
   std::optional<double> dValue;
   std::string sUnknown;  ///< "OL" when the analyzer could not measure, else empty
@@ -37,11 +70,11 @@ struct SStepRecord {
   std::string sDisplay;  ///< what a person reads: "1 234.5 V", "250 uA AC+DC", "OL MOhm"
   std::optional<double> dMin;
   std::optional<double> dMax;
-  std::string sVerdict;  ///< "pass" or "fail" when limits are given and a reading was taken
+  EStepVerdict esv = esvNone;  ///< given limits and a reading
   std::optional<SRunError> error;
   std::string sStarted;  ///< ISO 8601; empty until the step starts
   std::optional<double> dSeconds;
-  bool fStopped = false;  ///< the operator (or Ctrl-C) stopped the run in this step
+  EStepStop est = estNone;  ///< the operator (or Ctrl-C) stopped the run in this step
 };
 
 /// One test option with the value a run used.
@@ -64,9 +97,7 @@ struct SRunRecord {
   std::vector<SOptionValue> vOptions;
   std::string sStarted;
   std::string sFinished;  ///< empty while the run goes on
-  /// "completed", "failed", "stopped", "out of limits", "no analyzer", "unreachable" (the bridge);
-  /// "incomplete" while the run goes on (and so in the report of a run that was killed).
-  std::string sOutcome = "incomplete";
+  ERunOutcome ero = eroIncomplete;
   std::optional<SRunError> connectionError;  ///< why the connection failed
   /// Why the port of a failed connection cannot be opened, in the system's words; empty when it
   /// can, or was not asked.

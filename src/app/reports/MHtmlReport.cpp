@@ -73,11 +73,11 @@ std::string TestText(const SStepRecord& step) {
   return sText;
 }
 
-std::string VerdictText(const SStepRecord& step) {
-  if (step.sVerdict.empty()) {
+std::string VerdictCell(const SStepRecord& step) {
+  if (step.esv == esvNone) {
     return "&#8212;";
   }
-  return step.sVerdict == "pass" ? "PASS" : "FAIL";
+  return step.esv == esvPass ? "PASS" : "FAIL";
 }
 
 }  // namespace
@@ -97,7 +97,7 @@ std::string HtmlReport(const SRunRecord& record) {
   sOut += FactRow("Link", record.sLink);
   sOut += FactRow("Started", record.sStarted);
   sOut += FactRow("Finished", record.sFinished.empty() ? "not finished" : record.sFinished);
-  std::string sOutcome = record.sOutcome;
+  std::string sOutcome = OutcomeText(record.ero);
   for (char& c : sOutcome) {
     c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   }
@@ -110,12 +110,12 @@ std::string HtmlReport(const SRunRecord& record) {
       "class=\"number\">#</th><th>Step</th><th>Test</th><th class=\"number\">Value</th>"
       "<th>Limits</th><th>State</th><th>Verdict</th><th>Remark</th></tr></thead>\n<tbody>\n";
   for (const SStepRecord& step : record.vSteps) {
-    sOut += std::string(StepFailed(step) ? "<tr class=\"bad\">" : "<tr>") +
+    sOut += std::string(!StepPassed(step) ? "<tr class=\"bad\">" : "<tr>") +
             "<td class=\"number\">" + std::to_string(step.lIndex) + "</td><td>" + Html(step.sName) +
             "</td><td>" + Html(TestText(step)) + "</td><td class=\"number\">" +
             Html(step.sDisplay) + "</td><td class=\"limits\">" + Html(LimitsText(step)) +
-            "</td><td>" + Html(step.sState) + "</td><td class=\"verdict\">" + VerdictText(step) +
-            "</td><td>" + Html(StepRemark(step)) + "</td></tr>\n";
+            "</td><td>" + Html(StateText(step.ess)) + "</td><td class=\"verdict\">" +
+            VerdictCell(step) + "</td><td>" + Html(StepRemark(step)) + "</td></tr>\n";
   }
   sOut += "</tbody>\n</table>\n\n<h2>Test options</h2>\n<table class=\"options\">\n";
   for (size_t i = 0; i < record.vOptions.size(); i += 2) {

@@ -28,11 +28,11 @@ std::string JUnitReport(const SRunRecord& record) {
   double dTime = 0.0;
   for (const SStepRecord& step : record.vSteps) {
     dTime += step.dSeconds.value_or(0.0);
-    if (step.sState == "skipped" && !step.fStopped) {
+    if (step.ess == essNotRun && step.est == estNone) {
       ++lSkipped;
-    } else if (step.error && !step.fStopped) {
+    } else if (step.error && step.est == estNone) {
       ++lErrors;
-    } else if (StepFailed(step)) {
+    } else if (!StepPassed(step)) {
       ++lFailures;
     }
   }
@@ -62,7 +62,7 @@ std::string JUnitReport(const SRunRecord& record) {
   AddProperty(properties, "analyzer.firmware", record.sFirmware);
   AddProperty(properties, "started", record.sStarted);
   AddProperty(properties, "finished", record.sFinished);
-  AddProperty(properties, "outcome", record.sOutcome);
+  AddProperty(properties, "outcome", OutcomeText(record.ero));
   if (record.connectionError) {
     AddProperty(properties, "connection.error", record.connectionError->sDescription);
   }
@@ -77,20 +77,20 @@ std::string JUnitReport(const SRunRecord& record) {
     testcase.append_attribute("classname") = ("ksv940." + KindName(step.esk)).c_str();
     testcase.append_attribute("time") = Seconds(step.dSeconds).c_str();
     std::string sRemark = StepRemark(step);
-    if (step.sState == "skipped" && !step.fStopped) {
+    if (step.ess == essNotRun && step.est == estNone) {
       testcase.append_child("skipped").append_attribute("message") = sRemark.c_str();
-    } else if (step.error && !step.fStopped) {
+    } else if (step.error && step.est == estNone) {
       pugi::xml_node error = testcase.append_child("error");
       error.append_attribute("message") = sRemark.c_str();
       error.append_attribute("type") = std::to_string(step.error->lNumber).c_str();
     } else if (!sRemark.empty()) {
       pugi::xml_node failure = testcase.append_child("failure");
       failure.append_attribute("message") = sRemark.c_str();
-      failure.append_attribute("type") = step.fStopped             ? "stopped"
-                                         : step.sVerdict == "fail" ? "out of limits"
-                                                                   : step.sState.c_str();
+      failure.append_attribute("type") = step.est != estNone   ? "stopped"
+                                         : step.esv == esvFail ? "out of limits"
+                                                               : StateText(step.ess).c_str();
     }
-    std::string sOut = "state: " + step.sState;
+    std::string sOut = "state: " + StateText(step.ess);
     if (!step.sDisplay.empty()) {
       sOut = "value: " + step.sDisplay + "\n" + sOut;
     }

@@ -38,7 +38,7 @@ ordered_json StepJson(const SStepRecord& step) {
   json["ap"] = OrNull(step.sAp);
   json["nap"] = OrNull(step.sNap);
   json["lead"] = OrNull(step.iLead);
-  json["state"] = step.sState;
+  json["state"] = StateText(step.ess);
   json["value"] = OrNull(step.dValue);
   json["unknown"] = step.sUnknown;
   json["suffix"] = step.sSuffix;
@@ -46,7 +46,7 @@ ordered_json StepJson(const SStepRecord& step) {
   json["display"] = step.sDisplay;
   json["min"] = OrNull(step.dMin);
   json["max"] = OrNull(step.dMax);
-  json["verdict"] = TextOrNull(step.sVerdict);
+  json["verdict"] = TextOrNull(VerdictText(step.esv));
   json["error"] = ErrorJson(step.error);
   json["started"] = TextOrNull(step.sStarted);
   json["seconds"] = OrNull(step.dSeconds);
@@ -73,7 +73,7 @@ std::string JsonReport(const SRunRecord& record) {
   json["options"] = options;
   json["started"] = TextOrNull(record.sStarted);
   json["finished"] = TextOrNull(record.sFinished);
-  json["outcome"] = record.sOutcome;
+  json["outcome"] = OutcomeText(record.ero);
   json["error"] = ErrorJson(record.connectionError);
   json["steps"] = ordered_json::array();
   for (const SStepRecord& step : record.vSteps) {

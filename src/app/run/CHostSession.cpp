@@ -99,17 +99,21 @@ int CHostSession::ExitFor(const std::exception_ptr& pFailure, size_t lBoxesBefor
   try {
     std::rethrow_exception(pFailure);
   } catch (const CAutomationError& err) {
-    if (err.Number() == errVTI_UserAbort) {
-      ctx.err << "ksv940: stopped by the operator\n";
-      return ecxUserAbort;
-    }
-    if (MessageBoxesShown() == lBoxesBefore) {
-      ctx.err << OperatorText(err) << "\n";
-    }
+    TellFailure({err.Number(), OperatorText(err)}, lBoxesBefore, ctx.err);
+    return err.Number() == errVTI_UserAbort ? ecxUserAbort : ecxFailure;
   } catch (const std::exception& ex) {
     ctx.err << "ksv940: " << ex.what() << "\n";
   }
   return ecxFailure;
+}
+
+void CHostSession::TellFailure(const SRunError& error, size_t lBoxesBefore,
+                               std::ostream& err) const {
+  if (error.lNumber == errVTI_UserAbort) {
+    err << "ksv940: stopped by the operator\n";
+  } else if (MessageBoxesShown() == lBoxesBefore) {
+    err << error.sDescription << "\n";
+  }
 }
 
 }  // namespace ksv940

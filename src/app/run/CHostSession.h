@@ -6,6 +6,7 @@
 
 #include "app/console/CTestGuideWindow.h"
 #include "app/plan/COptionSettings.h"
+#include "app/record/SRunRecord.h"
 #include "app/run/SCommandContext.h"
 #include "platform/core/CContext.h"
 
@@ -50,9 +51,13 @@ class CHostSession {
   size_t MessageBoxesShown() const;
 
   /// The exit code and the words for a failure of a plug-in operation: a user abort is
-  /// ecxUserAbort; any other failure ecxFailure, with its text on err unless the operator has
-  /// already been shown a message box for it since lBoxesBefore.
+  /// ecxUserAbort; any other failure ecxFailure; told on err as TellFailure tells it.
   int ExitFor(const std::exception_ptr& pFailure, size_t lBoxesBefore, SCommandContext& ctx) const;
+
+  /// Tells a failure on err, as the operator has not read it yet: a user abort as "ksv940: stopped
+  /// by the operator"; any other with its text, unless a message box has been shown since
+  /// lBoxesBefore (it then told the operator already).
+  void TellFailure(const SRunError& error, size_t lBoxesBefore, std::ostream& err) const;
 
   /// What the first interrupt does instead of the host's Abort; an empty function restores
   /// Abort. The second interrupt still ends the process at once.

@@ -32,13 +32,12 @@ int SLinkOptions::Given() const {
   return (sPort.empty() ? 0 : 1) + (sWifi.empty() ? 0 : 1) + (fSimulate ? 1 : 0);
 }
 
-CLinkSetup::CLinkSetup(const SLinkOptions& options) {
+CLinkSetup::CLinkSetup(const SLinkOptions& options, CSimScenario simulated) {
   if (options.fSimulate) {
-    CSimScenario scenario;
     if (!options.sScenario.empty()) {
-      scenario = CSimScenario::Load(options.sScenario);
+      simulated = CSimScenario::Load(options.sScenario);
     }
-    mpSimulator = std::make_unique<CInProcessSimulator>(std::move(scenario));
+    mpSimulator = std::make_unique<CInProcessSimulator>(std::move(simulated));
     miPort = CheckedInt16(mpSimulator->Port());
     msDescription = "simulated";
   } else if (!options.sPort.empty()) {

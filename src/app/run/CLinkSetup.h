@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "sim/CSimScenario.h"
+
 namespace CLI {
 class App;
 }
@@ -32,9 +34,10 @@ struct SLinkOptions {
 /// "serial:" and the device, "wireless:HOST:PORT" or "simulated".
 class CLinkSetup {
  public:
-  /// Raises CAutomationError for a port that names nothing usable, CSimScenarioError for a
-  /// malformed scenario, std::system_error when the simulated analyzer cannot start.
-  explicit CLinkSetup(const SLinkOptions& options);
+  /// simulated is the simulated analyzer's scenario where --scenario gives none. Raises
+  /// CAutomationError for a port that names nothing usable, CSimScenarioError for a malformed
+  /// scenario, std::system_error when the simulated analyzer cannot start.
+  explicit CLinkSetup(const SLinkOptions& options, CSimScenario simulated = {});
   ~CLinkSetup();
   CLinkSetup(const CLinkSetup&) = delete;
   CLinkSetup& operator=(const CLinkSetup&) = delete;

@@ -23,18 +23,17 @@ namespace ksv940 {
 
 namespace {
 
-std::string StateName(int32_t ets) {
+// The plug-in's result state as the record keeps it.
+EStepState StateOf(int32_t ets) {
   switch (ets) {
-    case etsNotPerformed:
-      return "not performed";
     case etsCompleted:
-      return "completed";
+      return essCompleted;
     case etsAborted:
-      return "aborted";
+      return essAborted;
     case etsOverflow:
-      return "overflow";
+      return essOverflow;
     default:
-      return std::to_string(ets);
+      return essNotPerformed;
   }
 }
 
@@ -60,11 +59,6 @@ CKsvSafetyTest ProtectiveEarthTest() {
 
 CAutomationError Caught() {
   return CAutomationError::FromCurrentException();
-}
-
-// A step that ran and neither left a result nor was stopped, or that ended in an error.
-bool Failed(const SStepRecord& step) {
-  return step.sState != "skipped" && !step.fStopped && (step.error || !HasResult(step));
 }
 
 }  // namespace
@@ -132,7 +126,7 @@ int CPlanRunner::Run(int16_t iPort, const std::string& sLink, bool fKeepGoing) {
       const SStepRecord& step = mRecord.vSteps[n];
       mReports.Write(mRecord);
       mObserver.StepEnded(mRecord, n);
-      if (step.fStopped || mfInterrupted || (Failed(step) && !fKeepGoing)) {
+      if (step.est != estNone || mfInterrupted || (StepFailed(step) && !fKeepGoing)) {
         break;
       }
     }
@@ -189,7 +183,7 @@ void CPlanRunner::RunStep(size_t nStep) {
   IWallClock& wall = CContext::Get<IWallClock>();
   IClock& clock = CContext::Get<CMessagePump>().Clock();
   record.sStarted = wall.IsoTime(wall.NowEpochUs());
-  record.sState = "not performed";
+  record.ess = essNotPerformed;
   mObserver.StepStarting(mRecord, nStep);
   int64_t lStartUs = clock.NowUs();
   bool fFlagBefore = mVti.FlagAbort();
@@ -209,7 +203,7 @@ void CPlanRunner::RunStep(size_t nStep) {
   record.dSeconds = std::round(static_cast<double>(clock.NowUs() - lStartUs) / 1000.0) / 1000.0;
 
   if (step.esk == eskHighVoltage) {
-    record.sState = fFailed ? "not performed" : "completed";
+    record.ess = fFailed ? essNotPerformed : essCompleted;
     // After a failed exchange the plug-in sends nothing until a zeroing, and an empty status reads
     // as "off": when the latch of that failure is still set afterwards, the analyzer was not
     // asked, and the record must not claim it was.
@@ -225,19 +219,21 @@ void CPlanRunner::RunStep(size_t nStep) {
   // set; on the wireless link it ends with errVTI_UserAbort. Zeroing and the high-voltage check
   // show no dialogs, so there FlagAbort only tells of a failed exchange.
   bool fUserAbort = record.error && record.error->lNumber == errVTI_UserAbort;
-  record.fStopped = fUserAbort || (!fFailed && step.esk == eskTest && mVti.FlagAbort());
+  if (fUserAbort || (!fFailed && step.esk == eskTest && mVti.FlagAbort())) {
+    record.est = estOperator;
+  }
 
   if ((record.dMin || record.dMax) && HasResult(record)) {
-    bool fComparable = record.dValue && record.sUnknown.empty() && record.sState == "completed";
+    bool fComparable = record.dValue && record.sUnknown.empty() && record.ess == essCompleted;
     bool fWithin = fComparable && (!record.dMin || *record.dValue >= *record.dMin) &&
                    (!record.dMax || *record.dValue <= *record.dMax);
-    record.sVerdict = fWithin ? "pass" : "fail";
+    record.esv = fWithin ? esvPass : esvFail;
   }
 }
 
 void CPlanRunner::ReadResult(const SPlanStep& step, SStepRecord& record) const {
   const CKsvTestResult& result = *mVti.TestResult();
-  record.sState = StateName(result.State());
+  record.ess = StateOf(result.State());
   record.sUnknown = result.ValueUnknown();
   record.sSuffix = result.UnitSuffix();
   if (!HasResult(record) || !step.fTakesReading) {
@@ -267,28 +263,28 @@ int CPlanRunner::Finish() {
   bool fFailed = mRecord.connectionError.has_value();
   bool fOutOfLimits = false;
   for (const SStepRecord& step : mRecord.vSteps) {
-    fStopped = fStopped || step.fStopped;
-    fOutOfLimits = fOutOfLimits || step.sVerdict == "fail";
-    fFailed = fFailed || Failed(step);
+    fStopped = fStopped || step.est != estNone;
+    fOutOfLimits = fOutOfLimits || step.esv == esvFail;
+    fFailed = fFailed || StepFailed(step);
   }
   int iExit = ecxOk;
   if (mfUnreachable && !fStopped) {
-    mRecord.sOutcome = "unreachable";
+    mRecord.ero = eroUnreachable;
     iExit = ecxUnreachable;
   } else if (mfNoAnalyzer && !fStopped) {
-    mRecord.sOutcome = "no analyzer";
+    mRecord.ero = eroNoAnalyzer;
     iExit = ecxNoInstrument;
   } else if (fStopped) {
-    mRecord.sOutcome = "stopped";
+    mRecord.ero = eroStopped;
     iExit = ecxUserAbort;
   } else if (fFailed) {
-    mRecord.sOutcome = "failed";
+    mRecord.ero = eroFailed;
     iExit = ecxFailure;
   } else if (fOutOfLimits) {
-    mRecord.sOutcome = "out of limits";
+    mRecord.ero = eroOutOfLimits;
     iExit = ecxOutOfLimits;
   } else {
-    mRecord.sOutcome = "completed";
+    mRecord.ero = eroCompleted;
   }
   mReports.Write(mRecord);
   mObserver.Finished(mRecord);
