@@ -41,14 +41,14 @@ TEST(PlanRunner, AnInterruptBetweenStepsOrAStopOnTheWirelessLinkStartsNoFurtherS
       {"interrupted between the steps",
        test::erlSerial,
        true,
-       {"completed", "skipped"},
+       {"completed", "not run"},
        "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\nmode=acdc\r\nap=all\r\n"
        "mdual=off\r\nmread\r\n\\e\r\n\\e\r\nstat1\r\nexit\r\nstat3\r\nlocal\r\n",
        0},
       {"Stop Test on the wireless link",
        test::erlWireless,
        false,
-       {"aborted", "skipped"},
+       {"aborted", "not run"},
        "",
        errVTI_UserAbort}};
   test::CTempDir dir;
@@ -73,7 +73,7 @@ TEST(PlanRunner, AnInterruptBetweenStepsOrAStopOnTheWirelessLinkStartsNoFurtherS
     observer.pRunner = row.fInterrupt ? &runner : nullptr;
     int iExit = runner.Run(row.erl == test::erlSerial ? CRig::kPort : -1, "rig", false);
     EXPECT_EQ(iExit, ecxUserAbort);
-    EXPECT_EQ(runner.Record().ero, eroStopped);
+    EXPECT_EQ(runner.Record().ero, row.fInterrupt ? eroInterrupted : eroStopped);
     std::vector<std::string> vStates;
     for (const SStepRecord& step : runner.Record().vSteps) {
       vStates.push_back(StateText(step.ess));

@@ -1,5 +1,7 @@
 #include "app/run/CPlanRunner.h"
 
+#include <openssl/rand.h>
+
 #include <cmath>
 
 #include "app/record/MRunText.h"
@@ -57,6 +59,24 @@ CKsvSafetyTest ProtectiveEarthTest() {
   return protectiveEarth;
 }
 
+// A version 4 UUID from OpenSSL's random generator: the report's id, new for every run.
+std::string NewReportId() {
+  unsigned char bytes[16] = {};
+  if (RAND_bytes(bytes, sizeof bytes) != 1) {
+    return {};
+  }
+  bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40);
+  bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80);
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string sId;
+  for (size_t i = 0; i < sizeof bytes; ++i) {
+    sId += (i == 4 || i == 6 || i == 8 || i == 10) ? "-" : "";
+    sId += kHex[bytes[i] >> 4];
+    sId += kHex[bytes[i] & 0xF];
+  }
+  return sId;
+}
+
 CAutomationError Caught() {
   return CAutomationError::FromCurrentException();
 }
@@ -66,8 +86,12 @@ CAutomationError Caught() {
 CPlanRunner::CPlanRunner(CKsvVti& vti, IWindow& testGuide, const CTestPlan& plan,
                          CReportSet& reports, IRunObserver& observer)
     : mVti(vti), mTestGuide(testGuide), mPlan(plan), mReports(reports), mObserver(observer) {
+  mRecord.sReportId = NewReportId();
   mRecord.sPlanName = plan.Name();
   mRecord.sPlanFile = plan.File();
+  mRecord.sPlanPath = plan.AbsolutePath();
+  mRecord.sPlanSha256 = plan.Sha256();
+  mRecord.device = plan.Device();
   int32_t lIndex = 0;
   for (const SPlanStep& step : plan.Steps()) {
     SStepRecord record;
@@ -183,10 +207,13 @@ void CPlanRunner::RunStep(size_t nStep) {
   IWallClock& wall = CContext::Get<IWallClock>();
   IClock& clock = CContext::Get<CMessagePump>().Clock();
   record.sStarted = wall.IsoTime(wall.NowEpochUs());
-  record.ess = essNotPerformed;
+  // The reports say which step runs, so that a run killed in it reads as one.
+  record.ess = essRunning;
+  mReports.Write(mRecord);
   mObserver.StepStarting(mRecord, nStep);
   int64_t lStartUs = clock.NowUs();
   bool fFlagBefore = mVti.FlagAbort();
+  std::shared_ptr<CKsvTestResult> pResultBefore = mVti.TestResult();
   bool fFailed = false;
   try {
     if (step.esk == eskTest) {
@@ -213,17 +240,22 @@ void CPlanRunner::RunStep(size_t nStep) {
                                   : "High voltage: off";
     }
   } else {
-    ReadResult(step, record);
+    // The plug-in starts a new result with every test and zeroing; one that failed before it
+    // did leaves the earlier step's result, which is not this step's reading.
+    bool fNewResult = mVti.TestResult() != pResultBefore;
+    ReadResult(step, record, fNewResult);
   }
   // Stop Test in a dialog ends a test without an error (on the serial link) and leaves FlagAbort
   // set; on the wireless link it ends with errVTI_UserAbort. Zeroing and the high-voltage check
   // show no dialogs, so there FlagAbort only tells of a failed exchange.
   bool fUserAbort = record.error && record.error->lNumber == errVTI_UserAbort;
   if (fUserAbort || (!fFailed && step.esk == eskTest && mVti.FlagAbort())) {
-    record.est = estOperator;
+    record.est = mfInterrupted ? estInterrupt : estOperator;
   }
 
-  if ((record.dMin || record.dMax) && HasResult(record)) {
+  if (record.ess == essUnreadable) {
+    record.esv = esvFail;
+  } else if ((record.dMin || record.dMax) && HasResult(record)) {
     bool fComparable = record.dValue && record.sUnknown.empty() && record.ess == essCompleted;
     bool fWithin = fComparable && (!record.dMin || *record.dValue >= *record.dMin) &&
                    (!record.dMax || *record.dValue <= *record.dMax);
@@ -231,9 +263,18 @@ void CPlanRunner::RunStep(size_t nStep) {
   }
 }
 
-void CPlanRunner::ReadResult(const SPlanStep& step, SStepRecord& record) const {
+void CPlanRunner::ReadResult(const SPlanStep& step, SStepRecord& record, bool fNewResult) const {
   const CKsvTestResult& result = *mVti.TestResult();
   record.ess = StateOf(result.State());
+  if (fNewResult && result.Reading()) {
+    record.sReply = EscapeControls(*result.Reading());
+    // The plug-in reads any reply as a number (a garbled one as 0); the record does not take a
+    // reply that is not a reading as a value. An empty reply leaves no result already.
+    if (!result.Reading()->empty() && !IsReadingReply(*result.Reading())) {
+      record.ess = essUnreadable;
+      return;
+    }
+  }
   record.sUnknown = result.ValueUnknown();
   record.sSuffix = result.UnitSuffix();
   if (!HasResult(record) || !step.fTakesReading) {
@@ -275,7 +316,7 @@ int CPlanRunner::Finish() {
     mRecord.ero = eroNoAnalyzer;
     iExit = ecxNoInstrument;
   } else if (fStopped) {
-    mRecord.ero = eroStopped;
+    mRecord.ero = mfInterrupted ? eroInterrupted : eroStopped;
     iExit = ecxUserAbort;
   } else if (fFailed) {
     mRecord.ero = eroFailed;
