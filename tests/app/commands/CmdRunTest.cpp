@@ -498,16 +498,35 @@ TEST(CmdRun, ADryRunShowsTheStepsWithTheirLimits) {
 }
 
 // The sample plan of the demo: every test code once, each answered by the simulated analyzer.
-TEST(CmdRun, TheSamplePlanRunsEveryTestOnTheSimulatedAnalyzer) {
-  SPlanRun r =
-      RunCommand({"run", "PLAN", "--port", "5", "--operator", "auto", "--report", "DIR/r.json"}, "",
-                 ReadFile(KSV940_SOURCE_DIR "/plans/sample.xml"));
-  EXPECT_EQ(r.run.iExit, 0) << r.run.sErr;
-  EXPECT_EQ(r.report["outcome"], "completed");
-  EXPECT_EQ(r.report["steps"].size(), 26u);
-  for (const json& step : r.report["steps"]) {
-    EXPECT_EQ(step["state"], "completed") << step["name"];
-    EXPECT_EQ(step["error"], nullptr) << step["name"];
+// The sample plans pass on the simulated analyzer: every test code once, and the recurrent test
+// of a class I, type BF device with its limits, the device and the tester.
+TEST(CmdRun, TheSamplePlansPassOnTheSimulatedAnalyzer) {
+  struct SRow {
+    const char* szPlan;
+    std::vector<std::string> vArgs;
+    size_t nSteps;
+  };
+  const SRow rows[] = {{"sample.xml", {}, 26}, {"class1-bf.xml", {"--tester", "A. Jansen"}, 12}};
+  for (const SRow& row : rows) {
+    SCOPED_TRACE(row.szPlan);
+    std::vector<std::string> vArgs = {"run",        "PLAN", "--port",   "5",
+                                      "--operator", "auto", "--report", "DIR/r.json"};
+    vArgs.insert(vArgs.end(), row.vArgs.begin(), row.vArgs.end());
+    SPlanRun r =
+        RunCommand(vArgs, "", ReadFile(KSV940_SOURCE_DIR "/plans/" + std::string(row.szPlan)));
+    EXPECT_EQ(r.run.iExit, 0) << r.run.sErr;
+    EXPECT_EQ(r.report["outcome"], "completed");
+    EXPECT_EQ(r.report["verdict"], "pass");
+    EXPECT_EQ(r.report["steps"].size(), row.nSteps);
+    for (const json& step : r.report["steps"]) {
+      EXPECT_EQ(step["state"], "completed") << step["name"];
+      EXPECT_EQ(step["error"], nullptr) << step["name"];
+    }
+    if (!row.vArgs.empty()) {
+      EXPECT_EQ(r.report["tester"], "A. Jansen");
+      EXPECT_EQ(r.report["device"]["class"], "I");
+      EXPECT_EQ(r.report["device"]["type"], "BF");
+    }
   }
 }
 
