@@ -140,7 +140,7 @@ TEST(CmdExplain, OneTestPrintsItsInstructionsOrTheOperatorsTextOrSaysWhatIsWrong
       {"--test 1 --pc 8 --set Foo=1", 2, "no property \"Foo\""},
       {"--test 1 --pc 8 --set Duration=abc", 2, "Duration takes a 32-bit integer"},
       {"--test 1 --pc 8 --set StopBeforeNewPC=maybe", 2, "true, false, -1 or 0"},
-      {"--test 1", 2, "needs --test and --pc, or --all"},
+      {"--test 1", 2, "needs --test and --pc, --all or --list"},
       {"--all --test 1", 2, "excludes"},
       {"--test 1 --pc 8 --set stopbeforenewpc=TRUE --set TotalLeakage=-1", 0,
        "#stop=bpc\n#stop=apc\nmains=l1-l2\n#stop=apc\n#wait=300\n#many\n"}};

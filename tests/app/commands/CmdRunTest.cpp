@@ -451,14 +451,16 @@ TEST(CommandLine, EachMistakeGetsItsExitCodeAndSaysWhatIsWrong) {
        ecxUnreachable,
        "ksv940 run: no connection: the wireless bridge at 127.0.0.1:1 cannot be reached: "
        "Connection refused\n",
-       false},
+       false,
+       "Verdict: INCOMPLETE - 3 steps: 0 within limits, 0 without limits, 0 outside, 0 failed, "
+       "3 not run\n"},
       {{"connect", "--port", "DIR/tty", "--operator", "auto"},
        ecxFailure,
-       "Orvex KSV940 Plug-In Response: Can not open port 1\nksv940 connect: port 1 (DIR/tty) "
-       "cannot be opened: No such file or directory\n"},
+       "\nksv940 connect: port ",
+       false},
       {{"calibrate", "--port", "DIR/tty", "--operator", "auto"},
        ecxFailure,
-       "ksv940 calibrate: port 1 (DIR/tty) cannot be opened: No such file or directory\n",
+       " (DIR/tty) cannot be opened: No such file or directory\n",
        false}};
   const std::string sHelp = test::RunInProcess({"run", "--help"}).sOut;
   for (const SRow& row : rows) {
