@@ -4,8 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <fstream>
-#include <sstream>
+#include <system_error>
 
 namespace ksv940 {
 
@@ -257,20 +256,20 @@ CSimScenario CSimScenario::Parse(std::string_view sText, const std::string& sNam
     try {
       scenario.ApplyLine(sLine);
     } catch (const CSimScenarioError& e) {
-      throw CSimScenarioError(sName + " line " + std::to_string(lLine) + ": " + e.what());
+      throw CSimScenarioError(sName + ":" + std::to_string(lLine) + ": " + e.what());
     }
   }
   return scenario;
 }
 
 CSimScenario CSimScenario::Load(const std::string& sPath) {
-  std::ifstream file(sPath, std::ios::binary);
-  if (!file) {
-    throw CSimScenarioError(sPath + ": cannot read the scenario file");
+  std::string sText;
+  try {
+    sText = ReadFileText(sPath);
+  } catch (const std::system_error& e) {
+    throw CSimScenarioError(sPath + ": cannot read the scenario file: " + e.code().message());
   }
-  std::ostringstream text;
-  text << file.rdbuf();
-  return Parse(text.str(), sPath);
+  return Parse(sText, sPath);
 }
 
 }  // namespace ksv940

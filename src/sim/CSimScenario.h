@@ -92,10 +92,11 @@ class CSimScenario {
   /// "1/0/2" stays; a text without "/" is the type: "2" gives "1/0/2".
   static std::string PcaTypeReply(const std::string& sType);
 
-  /// Parses the text format above. A malformed line raises CSimScenarioError with sName and the
-  /// line number in its message.
+  /// Parses the text format above. A malformed line raises CSimScenarioError whose message is
+  /// "sName:LINE: reason", as a plan's faults read.
   static CSimScenario Parse(std::string_view sText, const std::string& sName = "scenario");
-  /// Reads and parses a file; an unreadable file raises CSimScenarioError too.
+  /// Reads and parses a file; an unreadable file raises CSimScenarioError too, with the system's
+  /// reason.
   static CSimScenario Load(const std::string& sPath);
 
  private:

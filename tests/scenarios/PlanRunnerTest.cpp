@@ -2,11 +2,11 @@
 
 #include <sstream>
 
-#include "app/COptionSettings.h"
-#include "app/CPlanRunner.h"
-#include "app/CReportSet.h"
-#include "app/MCommandLine.h"
-#include "declares/GDeclares.h"
+#include "app/commands/MCommandLine.h"
+#include "app/plan/COptionSettings.h"
+#include "app/record/MRunText.h"
+#include "app/reports/CReportSet.h"
+#include "app/run/CPlanRunner.h"
 #include "model/CKsvTestOptions.h"
 #include "testing/CRig.h"
 #include "testing/CTempDir.h"
@@ -40,14 +40,14 @@ TEST(PlanRunner, AnInterruptBetweenStepsOrAStopOnTheWirelessLinkStartsNoFurtherS
       {"interrupted between the steps",
        test::erlSerial,
        true,
-       {"completed", "skipped"},
+       {"completed", "not run"},
        "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\nmode=acdc\r\nap=all\r\n"
        "mdual=off\r\nmread\r\n\\e\r\n\\e\r\nstat1\r\nexit\r\nstat3\r\nlocal\r\n",
        0},
       {"Stop Test on the wireless link",
        test::erlWireless,
        false,
-       {"aborted", "skipped"},
+       {"aborted", "not run"},
        "",
        errVTI_UserAbort}};
   test::CTempDir dir;
@@ -72,10 +72,10 @@ TEST(PlanRunner, AnInterruptBetweenStepsOrAStopOnTheWirelessLinkStartsNoFurtherS
     observer.pRunner = row.fInterrupt ? &runner : nullptr;
     int iExit = runner.Run(row.erl == test::erlSerial ? CRig::kPort : -1, "rig", false);
     EXPECT_EQ(iExit, ecxUserAbort);
-    EXPECT_EQ(runner.Record().sOutcome, "stopped");
+    EXPECT_EQ(runner.Record().ero, row.fInterrupt ? eroInterrupted : eroStopped);
     std::vector<std::string> vStates;
     for (const SStepRecord& step : runner.Record().vSteps) {
-      vStates.push_back(step.sState);
+      vStates.push_back(StateText(step.ess));
     }
     EXPECT_EQ(vStates, row.vStates);
     const std::optional<SRunError>& error = runner.Record().vSteps[0].error;

@@ -36,17 +36,17 @@ TEST(CSimScenario, AMalformedLineIsRefusedWithItsNumberAndReason) {
     const char* szMessage;
   };
   const SRow rows[] = {
-      {"firmware 1.20\nfrobnicate 3", "bench.txt line 2: unknown setting 'frobnicate'"},
-      {"remote maybe", "bench.txt line 1: 'remote' takes on or off, not 'maybe'"},
-      {"\n\nserial", "bench.txt line 3: 'serial' needs a value"},
-      {"status stat4 1000", "bench.txt line 1: 'status' needs a status word"},
-      {"reading earthl", "bench.txt line 1: 'reading' needs a measurement and at least one value"},
-      {"on stat", "bench.txt line 1: 'on' needs a command, an occurrence"},
-      {"on stat 0 silent", "bench.txt line 1: the occurrence counts from 1"},
-      {"on stat 1 slow", "bench.txt line 1: unknown fault 'slow'"},
-      {"on stat 1 late 5 ms", "bench.txt line 1: unexpected 'ms' after the fault"},
-      {"on stat 1 error x1", "bench.txt line 1: 'error' needs a code of digits"},
-      {"on stat 1 noise \\q", "bench.txt line 1: unknown escape '\\q' in noise text"}};
+      {"firmware 1.20\nfrobnicate 3", "bench.txt:2: unknown setting 'frobnicate'"},
+      {"remote maybe", "bench.txt:1: 'remote' takes on or off, not 'maybe'"},
+      {"\n\nserial", "bench.txt:3: 'serial' needs a value"},
+      {"status stat4 1000", "bench.txt:1: 'status' needs a status word"},
+      {"reading earthl", "bench.txt:1: 'reading' needs a measurement and at least one value"},
+      {"on stat", "bench.txt:1: 'on' needs a command, an occurrence"},
+      {"on stat 0 silent", "bench.txt:1: the occurrence counts from 1"},
+      {"on stat 1 slow", "bench.txt:1: unknown fault 'slow'"},
+      {"on stat 1 late 5 ms", "bench.txt:1: unexpected 'ms' after the fault"},
+      {"on stat 1 error x1", "bench.txt:1: 'error' needs a code of digits"},
+      {"on stat 1 noise \\q", "bench.txt:1: unknown escape '\\q' in noise text"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szText);
     try {

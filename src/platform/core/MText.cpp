@@ -1,6 +1,11 @@
 #include "platform/core/MText.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
 
 namespace ksv940 {
 
@@ -49,6 +54,25 @@ std::string LowerAscii(std::string_view sText) {
     }
   }
   return sLower;
+}
+
+std::string ReadFileText(const std::string& sPath) {
+  // A folder opens as a stream on some systems and fails only on the first read, with a reason
+  // the stream does not keep: it is refused before it is opened.
+  std::error_code ec;
+  if (std::filesystem::is_directory(sPath, ec)) {
+    throw std::system_error(std::make_error_code(std::errc::is_a_directory));
+  }
+  errno = 0;
+  std::ifstream in(sPath, std::ios::binary);
+  if (!in) {
+    throw std::system_error(errno != 0 ? errno : EIO, std::generic_category());
+  }
+  std::string sText((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    throw std::system_error(errno != 0 ? errno : EIO, std::generic_category());
+  }
+  return sText;
 }
 
 }  // namespace ksv940

@@ -16,4 +16,8 @@ std::string LowerAscii(std::string_view sText);
 /// The value of a hexadecimal digit (either case); -1 for any other character.
 int HexDigitValue(char c);
 
+/// The whole content of the file at sPath, byte for byte. A file that cannot be read (missing, a
+/// folder, not permitted) raises std::system_error whose code().message() is the system's reason.
+std::string ReadFileText(const std::string& sPath);
+
 }  // namespace ksv940

@@ -29,6 +29,10 @@ class CTcpSocket {
   /// reported the end or the socket is closed; the handler must call Receive.
   bool Connect(const std::string& sHost, const std::string& sPort, int64_t lDeadlineUs,
                std::function<void()> fnArrived);
+  /// Why the last Connect made no connection, in the system's words: the resolver's for a name it
+  /// cannot find, else the reason of the last address tried ("Connection refused", "No route to
+  /// host", "Connection timed out" when the deadline passed); empty after a connection.
+  const std::string& ConnectFailure() const { return msConnectFailure; }
   bool IsOpen() const;
   /// Appends to sData what has arrived, at most nMax characters; nothing when nothing is
   /// waiting. Answers false once the connection has ended (the peer closed it, or it failed).
@@ -47,6 +51,7 @@ class CTcpSocket {
   struct SState;
   std::shared_ptr<CMessagePump> mpPump;
   std::unique_ptr<SState> mpState;
+  std::string msConnectFailure;
 };
 
 }  // namespace ksv940

@@ -54,18 +54,23 @@ bool CTcpSocket::Connect(const std::string& sHost, const std::string& sPort, int
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* pResults = nullptr;
-  if (getaddrinfo(sHost.c_str(), sPort.c_str(), &hints, &pResults) != 0) {
+  int iResolved = getaddrinfo(sHost.c_str(), sPort.c_str(), &hints, &pResults);
+  if (iResolved != 0) {
+    msConnectFailure = iResolved == EAI_SYSTEM ? std::strerror(errno) : gai_strerror(iResolved);
     return false;
   }
+  msConnectFailure.clear();
   int iConnected = -1;
   for (addrinfo* pAddress = pResults; pAddress != nullptr && iConnected < 0;
        pAddress = pAddress->ai_next) {
     int iSocket = socket(pAddress->ai_family, pAddress->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                          pAddress->ai_protocol);
     if (iSocket < 0) {
+      msConnectFailure = std::strerror(errno);
       continue;
     }
     if (connect(iSocket, pAddress->ai_addr, pAddress->ai_addrlen) != 0 && errno != EINPROGRESS) {
+      msConnectFailure = std::strerror(errno);
       close(iSocket);
       continue;
     }
@@ -75,6 +80,7 @@ bool CTcpSocket::Connect(const std::string& sHost, const std::string& sPort, int
     socklen_t nLength = sizeof iError;
     if (!fWritable || getsockopt(iSocket, SOL_SOCKET, SO_ERROR, &iError, &nLength) != 0 ||
         iError != 0) {
+      msConnectFailure = std::strerror(!fWritable ? ETIMEDOUT : iError != 0 ? iError : errno);
       close(iSocket);
       continue;
     }
@@ -87,6 +93,7 @@ bool CTcpSocket::Connect(const std::string& sHost, const std::string& sPort, int
   if (iConnected < 0) {
     return false;
   }
+  msConnectFailure.clear();
   mpState->iSocket = iConnected;
   mpState->fEnded = false;
   mpState->watch = CPosixPumpPlatform::Of(*mpPump).WatchReadable(iConnected, std::move(fnArrived));

@@ -95,7 +95,11 @@ CTcpSocket::~CTcpSocket() {
 bool CTcpSocket::Connect(const std::string& sHost, const std::string& sPort, int64_t lDeadlineUs,
                          std::function<void()> fnArrived) {
   Close();
+  auto fnFailure = [](int iError) {
+    return SystemErrorText(static_cast<DWORD>(iError), " \r\n.", "Winsock error ");
+  };
   if (!WinsockStarted()) {
+    msConnectFailure = "Winsock cannot start";
     return false;
   }
   addrinfo hints{};
@@ -104,6 +108,7 @@ bool CTcpSocket::Connect(const std::string& sHost, const std::string& sPort, int
   hints.ai_protocol = IPPROTO_TCP;
   addrinfo* pResults = nullptr;
   if (getaddrinfo(sHost.c_str(), sPort.c_str(), &hints, &pResults) != 0) {
+    msConnectFailure = fnFailure(WSAGetLastError());
     return false;
   }
   SState& state = *mpState;
@@ -111,6 +116,7 @@ bool CTcpSocket::Connect(const std::string& sHost, const std::string& sPort, int
        pAddress = pAddress->ai_next) {
     SOCKET hSocket = socket(pAddress->ai_family, pAddress->ai_socktype, pAddress->ai_protocol);
     if (hSocket == INVALID_SOCKET) {
+      msConnectFailure = fnFailure(WSAGetLastError());
       continue;
     }
     // Not handed on to programs the host starts.
@@ -121,6 +127,7 @@ bool CTcpSocket::Connect(const std::string& sHost, const std::string& sPort, int
     // Selecting the events makes the socket non-blocking; from now on its event is set for them.
     if (state.hEvent == WSA_INVALID_EVENT ||
         WSAEventSelect(hSocket, state.hEvent, FD_CONNECT | FD_WRITE | FD_READ | FD_CLOSE) != 0) {
+      msConnectFailure = fnFailure(WSAGetLastError());
       Close();
       continue;
     }
@@ -128,12 +135,14 @@ bool CTcpSocket::Connect(const std::string& sHost, const std::string& sPort, int
         state.hEvent, [pState = &state] { pState->OnNetworkEvents(); });
     if (connect(hSocket, pAddress->ai_addr, static_cast<int>(pAddress->ai_addrlen)) != 0 &&
         WSAGetLastError() != WSAEWOULDBLOCK) {
+      msConnectFailure = fnFailure(WSAGetLastError());
       Close();
       continue;
     }
     // The system reports the outcome as a network event; the pump keeps serving meanwhile.
     mpPump->RunUntil(lDeadlineUs, [&state] { return state.fConnectDone; });
     if (!state.fConnectDone || state.iConnectError != 0) {
+      msConnectFailure = fnFailure(state.fConnectDone ? state.iConnectError : WSAETIMEDOUT);
       Close();
       continue;
     }
@@ -146,6 +155,7 @@ bool CTcpSocket::Connect(const std::string& sHost, const std::string& sPort, int
   if (!IsOpen()) {
     return false;
   }
+  msConnectFailure.clear();
   state.pArrived = std::make_shared<std::function<void()>>(std::move(fnArrived));
   if (state.ArrivalPending()) {
     WSASetEvent(state.hEvent);  // what came while connecting
