@@ -16,6 +16,7 @@
 #include "sim/CSimInstrument.h"
 #include "sim/CSimulatedLine.h"
 #include "sim/CSimulatedPorts.h"
+#include "testing/CLoopbackBridge.h"
 #include "testing/CSimWifiConnector.h"
 #include "testing/CTestContext.h"
 #include "testing/CTraceRecorder.h"
@@ -39,8 +40,10 @@ class CFakePortLookup : public IMtiPortLookup {
   std::vector<std::string> vAsked;
 };
 
-/// How the analyzer is reached: serial port 5, or the tests' wireless connector.
-enum ERigLink : int { erlSerial = 0, erlWireless = 1 };
+/// How the analyzer is reached: serial port 5; the tests' wireless connector; or our bridge client
+/// (CWifiBridgeConnector) on a loopback socket whose far end the rig serves as a bridge does,
+/// passing the bytes to and from the analyzer's serial line.
+enum ERigLink : int { erlSerial = 0, erlWireless = 1, erlBridge = 2 };
 
 /// The far end answers what the test scripts (Queue, Answer) instead of being the simulator.
 struct SScripted {};
@@ -75,7 +78,7 @@ class CRig {
   /// Runs a test as the host does, with AP and NAP texts; a failure is left to the caller.
   void Run(int32_t etc, int32_t epc, const std::string& sAP = "all", const std::string& sNAP = "");
 
-  /// Connects the plug-in object (port 5 or the wireless connector) and forgets the handshake's
+  /// Connects the plug-in object (port 5 or wirelessly) and forgets the handshake's
   /// traffic, dialogs and connector calls.
   void Connect();
   /// The characters that reached the analyzer since the last call, ESC written "\e".
@@ -113,6 +116,8 @@ class CRig {
   std::shared_ptr<CClassRegistry> pRegistry;
   CTestGuide guide;
   std::shared_ptr<CKsvVti> pVti;
+  /// With erlBridge, the bridge's address ("127.0.0.1:PORT"), which serves one client at a time.
+  std::string sBridgeAddress;
 
  private:
   struct SReply {
@@ -121,8 +126,13 @@ class CRig {
   };
   void OnArrival(std::string_view sBytes);
   void Reply(const SReply& reply);
+  void ServeBridge();
 
+  ERigLink mErl;
   bool mfScripted = false;
+  std::unique_ptr<CLoopbackBridge> mpBridge;  // with erlBridge
+  uint64_t mListenWatch = 0;
+  uint64_t mClientWatch = 0;
   std::shared_ptr<CSimulatedLine> mpNowhere;
   std::vector<SLine> mvLines;
   std::string msPartial;
