@@ -51,10 +51,10 @@ inline constexpr SScripted kScripted{};
 
 /// The scenario rig: virtual time with a scripted operator (CTestContext); a simulated line whose
 /// far end is the in-process simulated KSV940 (or, with kScripted, the replies the test scripts),
-/// behind serial port 5 or the tests' wireless connector; a trace recorder; a settings store
-/// without the on-top setting; the host's class registry with the component registered and the
-/// port look-up; and a plug-in object made by its ProgID, as a host makes it. It records every
-/// line that reaches the analyzer, and when.
+/// behind serial port 5, the tests' wireless connector or a loopback bridge; a trace recorder; a
+/// settings store without the on-top setting; the host's class registry with the component
+/// registered and the port look-up; and a plug-in object made by its ProgID, as a host makes it.
+/// It records every line that reaches the analyzer, and when.
 class CRig {
  public:
   static constexpr int16_t kPort = 5;
