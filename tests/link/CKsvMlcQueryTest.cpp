@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "link/CChannel.h"
+#include "link/MWire.h"
 #include "platform/core/MText.h"
 #include "plugin/MComponent.h"
 #include "testing/CRig.h"
@@ -59,7 +60,12 @@ TEST(CKsvMlcQuery, EachOutcomeGivesItsRecordTrafficAndOperatorMessage) {
       {"silent ident", kRemote + "on ident every silent", kToStat + "ident\r\n", kNone, "|", "",
        true},
       {"stat1 over 32 bits", kRemote + "on stat1 1 noise 123456789\\r\\n", kAll, kNone,
-       "1.20|K9400123", "", true}};
+       "1.20|K9400123", "", true},
+      // At the edge: the longest reply taken (the noise and "0004" CR LF), and the first not.
+      {"longest status", kRemote + "on stat 1 noise 0004" + std::string(kLongestReply - 10, '-'),
+       kAll, "KSV940|K9400123|1.20|2", "1.20|K9400123", ""},
+      {"status too long", kRemote + "on stat 1 noise 0004" + std::string(kLongestReply - 9, '-'),
+       kToStat, kNone, "|", ""}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.szName);
     CRig rig(CSimScenario::Parse(row.sScenario));

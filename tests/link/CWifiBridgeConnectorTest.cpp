@@ -13,6 +13,7 @@
 #include "sim/CSimTcpListener.h"
 #include "support/MError.h"
 #include "testing/CLoopbackBridge.h"
+#include "testing/CRig.h"
 #include "testing/CTempDir.h"
 #include "testing/MCaught.h"
 
@@ -71,6 +72,18 @@ TEST(CWifiBridgeConnector, TalksToTheAnalyzerBehindABridgeAndLogsTheTraffic) {
   });
   EXPECT_EQ(err.Source(), kWifiErrorSource);
   EXPECT_NE(err.Description().find("closed"), std::string::npos) << err.Description();
+}
+
+// On virtual time, against the analyzer behind the rig's bridge: a reply is awaited for at least
+// the floor whatever the command's wait, and what came before a command is never its reply.
+TEST(CWifiBridgeConnector, AwaitsALateReplyForItsFloorAndNeverTakesEarlierInputForIt) {
+  test::CRig rig(CSimScenario::Parse("on stat 1 late 900\non stat 2 late 1100"), test::erlBridge);
+  CWifiBridgeConnector connector(rig.sBridgeAddress);
+  ASSERT_TRUE(connector.ConnectWireless());
+  EXPECT_EQ(connector.SendCommand("stat", 50), "0000");
+  EXPECT_EQ(connector.SendCommand("stat", 50), "");
+  rig.ctx.RunFor(500'000);  // the late status arrives meanwhile
+  EXPECT_EQ(connector.SendCommand("sn", 50), "K9400123");
 }
 
 TEST(CWifiBridgeConnector, NoBridgeIsNoInstrumentAndAStalledOneFailsTheCommand) {

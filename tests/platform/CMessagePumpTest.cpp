@@ -2,6 +2,7 @@
 #include "platform/core/PosixPumpPlatform.h"
 
 #include <gtest/gtest.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <stdexcept>
@@ -52,7 +53,7 @@ TEST(CMessagePump, RunUntilEndsOnTheConditionOrTheDeadlineAndLeavesNoTimerBehind
 }
 
 // The OS itself is under test here: a real pump blocks in poll, not spinning, until a descriptor
-// is readable.
+// is readable: the thread uses next to no processor time while it waits.
 TEST(CMessagePumpReal, BlocksUntilADescriptorIsReadable) {
   auto pClock = std::make_shared<CRealClock>();
   CMessagePump pump(pClock);
@@ -65,13 +66,21 @@ TEST(CMessagePumpReal, BlocksUntilADescriptorIsReadable) {
       sRead.push_back(c);
     }
   });
-  pump.AddTimer(pClock->NowUs() + 20'000, 0, [&] { ASSERT_EQ(write(aiFds[1], "x", 1), 1); });
+  pump.AddTimer(pClock->NowUs() + 100'000, 0, [&] { ASSERT_EQ(write(aiFds[1], "x", 1), 1); });
+  auto fnCpuUs = [] {
+    timespec time{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
+    return time.tv_sec * 1'000'000LL + time.tv_nsec / 1000;
+  };
   int64_t lStart = pClock->NowUs();
+  int64_t lCpuStartUs = fnCpuUs();
   while (sRead.empty()) {
     pump.ProcessMessages();
   }
   EXPECT_EQ(sRead, "x");
-  EXPECT_GE(pClock->NowUs() - lStart, 19'000);
+  EXPECT_GE(pClock->NowUs() - lStart, 99'000);
+  // A spinning thread would take its share of a processor for the whole 100 ms.
+  EXPECT_LT(fnCpuUs() - lCpuStartUs, 5'000);
   close(aiFds[0]);
   close(aiFds[1]);
 }

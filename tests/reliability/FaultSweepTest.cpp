@@ -1,11 +1,11 @@
 // The fault sweep, on virtual time: every template in one valid configuration, on the serial link
-// and on the wireless bridge; each fault the simulated analyzer knows on each command the test
-// sends; an Abort from the host in each of the test's waits; Stop Test in each of its dialogs.
-// Every run must end as the failure tables say: the host receives nothing, errVTI_Error or
-// errVTI_UserAbort; at most one message box; State back to evsIdle; a new TestResult; nothing but
-// the failed exchange's own attempts on the line after a failure; and the next test on the same
-// object runs. The output is a table of outcomes per template and fault; a broken rule names the
-// template, the link and the scenario line that replays it.
+// and through our wireless bridge client on a loopback bridge; each fault the simulated analyzer
+// knows on each command the test sends; an Abort from the host in each of the test's waits; Stop
+// Test in each of its dialogs. Every run must end as the failure tables say: the host receives
+// nothing, errVTI_Error or errVTI_UserAbort; at most one message box; State back to evsIdle; a new
+// TestResult; nothing but the failed exchange's own attempts on the line after a failure; and the
+// next test on the same object runs. The output is a table of outcomes per template and fault; a
+// broken rule names the template, the link and the scenario line that replays it.
 
 #include <gtest/gtest.h>
 
@@ -192,7 +192,7 @@ TEST_P(FaultSweep, EveryDisturbanceAtEveryStepEndsAsTheRulesSay) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Links, FaultSweep, ::testing::Values(erlSerial, erlWireless),
+INSTANTIATE_TEST_SUITE_P(Links, FaultSweep, ::testing::Values(erlSerial, erlBridge),
                          [](const auto& link) { return LinkName(link.param); });
 
 }  // namespace

@@ -113,8 +113,11 @@ INSTANTIATE_TEST_SUITE_P(
         SReplyRow{"LineEndWithoutReply", "\r\n", kCrLf, false, errVTI_InvalidReply, "", 1},
         SReplyRow{"LineEndWithoutReplyParsed", "\r\n", kCrLf, true, 0, "", 3},
         SReplyRow{"EighthBitSet", "\xb0.\xb2\xb5mA\r\n", kCrLf, false, 0, "\xb0.\xb2\xb5mA", 1},
-        SReplyRow{"ALongLineThatEnds", std::string(kLongestReply - 3, '7') + "\r\n", kCrLf, false,
-                  0, std::string(kLongestReply - 3, '7'), 1}),
+        // At the edge: the longest reply taken, and the first refused.
+        SReplyRow{"TheLongestReply", std::string(kLongestReply - 2, '7') + "\r\n", kCrLf, false, 0,
+                  std::string(kLongestReply - 2, '7'), 1},
+        SReplyRow{"OneCharacterMore", std::string(kLongestReply - 1, '7') + "\r\n", kCrLf, false,
+                  errVTI_InvalidReply, "", 3}),
     [](const auto& row) { return std::string(row.param.szName); });
 
 // --- Real time: the operating system's serial layer and sockets. --------------------------------

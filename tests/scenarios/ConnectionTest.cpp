@@ -5,6 +5,7 @@
 #include "model/CKsvTestOptions.h"
 #include "testing/CRig.h"
 #include "testing/MCaught.h"
+#include "testing/MGolden.h"
 
 namespace ksv940 {
 namespace {
@@ -12,7 +13,8 @@ namespace {
 using test::Caught;
 using test::CRig;
 
-const std::string kHandshake = "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=2\r\nident\r\nsn\r\n";
+const std::string kHandshake = test::Handshake();
+const std::string kWireless = "ident\r\nstat\r\nremote\r\nrptime=2\r\nident\r\nsn\r\n";
 // The failure path sends "local" without waiting for a terminator, so all three attempts go out;
 // after a failed exchange the channel's latch sends nothing.
 const std::string kLocal = "local\r\nlocal\r\nlocal\r\n";
@@ -115,7 +117,7 @@ TEST(Connection, EveryFailureShowsItsCauseAndClosesThePort) {
        "\\e\r\nstat\r\nremote\r\nremote\r\nremote\r\n"},
       {"garbled identity", CRig::kPort, "on ident every garbled",
        "The test could not be completed due to a communication error",
-       "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=2\r\nident\r\n" + kLocal},
+       kHandshake.substr(0, kHandshake.size() - 4) + kLocal},
       {"instrument error", CRig::kPort, "on esc 1 error 33",
        "The KSV940 reported an error: Cannot null.", "\\e\r\n"}};
   for (const SRow& row : rows) {
@@ -211,13 +213,12 @@ TEST(Connection, WirelessHandshakeGoesThroughTheConnector) {
                 "ScanPort(IDENT,KSV 940,108,56,78,78,49)", "FlushData(300)", "SendCommand(stat,50)",
                 "SendCommand(remote,30)", "SendCommand(rptime=2,30)", "SendCommand(ident,30)",
                 "SendCommand(sn,30)"}));
-  EXPECT_EQ(rig.TakeSent(), "ident\r\nstat\r\nremote\r\nrptime=2\r\nident\r\nsn\r\n");
+  EXPECT_EQ(rig.TakeSent(), kWireless);
   EXPECT_EQ(rig.pVti->MtiData()->SerialNumber(), "K9400123");
   EXPECT_TRUE(rig.pLookup->vAsked.empty());
 }
 
 TEST(Connection, EndRemoteDuringTheAttemptGivesItUpAndAnAbortOnlyEndsTheWaitItInterrupts) {
-  const std::string kWireless = "ident\r\nstat\r\nremote\r\nrptime=2\r\nident\r\nsn\r\n";
   struct SRow {
     const char* szWhat;
     test::ERigLink erl;
@@ -227,8 +228,7 @@ TEST(Connection, EndRemoteDuringTheAttemptGivesItUpAndAnAbortOnlyEndsTheWaitItIn
   const SRow rows[] = {
       // While the status request waits for its late reply.
       {"EndRemote", test::erlSerial, true, "\\e\r\nstat\r\nstat\r\n" + kLocal},
-      {"Abort", test::erlSerial, false,
-       "\\e\r\nstat\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=2\r\nident\r\nsn\r\n"},
+      {"Abort", test::erlSerial, false, "\\e\r\nstat\r\n" + kHandshake.substr(4)},
       // While the connector flushes after finding the analyzer: nothing more is sent.
       {"EndRemote", test::erlWireless, true, "ident\r\n"},
       {"Abort", test::erlWireless, false, kWireless}};

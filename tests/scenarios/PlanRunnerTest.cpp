@@ -10,6 +10,7 @@
 #include "model/CKsvTestOptions.h"
 #include "testing/CRig.h"
 #include "testing/CTempDir.h"
+#include "testing/MGolden.h"
 
 namespace ksv940 {
 namespace {
@@ -36,20 +37,18 @@ TEST(PlanRunner, AnInterruptBetweenStepsOrAStopOnTheWirelessLinkStartsNoFurtherS
     std::string sSent;
     int32_t lError;  // of the first step; 0 for none
   };
-  const std::vector<SRow> rows = {
-      {"interrupted between the steps",
-       test::erlSerial,
-       true,
-       {"completed", "not run"},
-       "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\nmode=acdc\r\nap=all\r\n"
-       "mdual=off\r\nmread\r\n\\e\r\n\\e\r\nstat1\r\nexit\r\nstat3\r\nlocal\r\n",
-       0},
-      {"Stop Test on the wireless link",
-       test::erlWireless,
-       false,
-       {"aborted", "not run"},
-       "",
-       errVTI_UserAbort}};
+  const std::vector<SRow> rows = {{"interrupted between the steps",
+                                   test::erlSerial,
+                                   true,
+                                   {"completed", "not run"},
+                                   test::kEarthLeakageSetUp + test::kReading + test::kEndRemote,
+                                   0},
+                                  {"Stop Test on the wireless link",
+                                   test::erlWireless,
+                                   false,
+                                   {"aborted", "not run"},
+                                   "",
+                                   errVTI_UserAbort}};
   test::CTempDir dir;
   std::string sPlan = dir.Write("plan.xml", R"(<KSV940Plan>
   <KSV940Test ID="8" PC="3" AP="all"/>

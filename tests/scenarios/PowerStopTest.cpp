@@ -85,6 +85,7 @@ TEST(PowerStop, BeforeAndAfterTheOutletChangesTheOptionsChooseAStopOrACountdown)
   const char* kWarned = "PowerOFFScreen=1 DelayTimePowerOff=3";
   RunRows({{"first test from off, defaults", "", "leak:NC", "stat2 pol=off pol=n [wait ON 2s]"},
            {"no delays", "DelayTimePowerOn=0", "leak:NC", "stat2 pol=off pol=n"},
+           {"shortest delay", "DelayTimePowerOn=1", "leak:NC", "stat2 pol=off pol=n [wait ON 1s]"},
            {"stop before, off to on", "StopBeforeNewPC=-1", "leak:NC",
             "[before OFF to ON] stat2 pol=off pol=n [wait ON 2s]"},
            {"stop before, on to off", "StopBeforeNewPC=-1 DelayTimePowerOff=3",
@@ -162,6 +163,11 @@ TEST(PowerStop, ARefusedSwitchOrPolarityIsSentAgainOnlyWhereTheRulesSay) {
         errVTI_Error},
        {"polarity refused twice", "", kTests, "stat2 pol=off pol=r pol=r [wait ON 2s]", -1,
         kRefused, erlWireless},
+       // Answers the channel retries: the polarity sent again gets all its attempts.
+       {"polarity answered !21", "", kTests, "stat2 pol=off pol=r pol=r pol=r pol=r", -1,
+        "on pol=r every error 21", erlSerial, errVTI_Error},
+       {"polarity answered !32", "", kTests, "stat2 pol=off pol=r pol=r pol=r pol=r", -1,
+        "on pol=r every error 32", erlSerial, errVTI_Error},
        // The polarity switching delay is a 16-bit number of milliseconds: 33 s overflow, on the
        // serial link only when the polarity is sent again.
        {"delay 33 s", "PolaritySwitchingDelay=33", "leak:NC", "stat2 pol=off pol=n [wait ON 2s]"},

@@ -7,6 +7,7 @@
 #include "reading/MCommandHelpers.h"
 #include "testing/CRig.h"
 #include "testing/MCaught.h"
+#include "testing/MGolden.h"
 
 namespace ksv940 {
 namespace {
@@ -26,9 +27,8 @@ TEST(SafetyTestRun, EachTestSendsItsSequenceAndLeavesItsReading) {
   };
   const std::vector<SRow> rows = {
       {"earth leakage, normal condition", etcEarthLeak, epcNC,
-       "std=none earthl stat2 pol=off pol=n neut=c mode=acdc ap=all [wait ON 2s] mdual=off mread "
-       "\\e",
-       250.0F, "AC+DC", etsCompleted},
+       test::Transcript(test::kEarthLeakageSetUp + "[wait ON 2s]\r\n" + test::kReading), 250.0F,
+       "AC+DC", etsCompleted},
       {"mains voltage", etcMains, epcMainsL1Gnd, "std=none mains=l1-gnd mread \\e", 230.1F, "",
        etsCompleted},
       {"ECG simulation", etcECGTest, epcNC, "std=none ecg [wait ON 2s] CPL30 \\e exit", 0.0F, "",

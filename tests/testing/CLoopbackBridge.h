@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -10,8 +11,8 @@
 namespace ksv940::test {
 
 /// A bridge on loopback that the test plays: it listens on a free port of 127.0.0.1 (msAddress,
-/// "127.0.0.1:PORT") and takes one connection when told to; until then a connection waits in its
-/// queue and nobody reads what it sends.
+/// "127.0.0.1:PORT") and takes one connection when told to, which replaces the one it had; until
+/// then a connection waits in its queue and nobody reads what it sends.
 class CLoopbackBridge {
  public:
   CLoopbackBridge() {
@@ -31,8 +32,19 @@ class CLoopbackBridge {
     }
     close(miListener);
   }
-  // The connection a connector made (it is queued once ConnectWireless has returned).
-  void Accept() { miClient = accept(miListener, nullptr, nullptr); }
+  // The connection a connector made (it is queued once ConnectWireless has returned); commands and
+  // replies are short lines, so nothing holds small writes back.
+  int Accept() {
+    if (miClient >= 0) {
+      close(miClient);
+    }
+    miClient = accept4(miListener, nullptr, nullptr, SOCK_CLOEXEC);
+    int iOne = 1;
+    setsockopt(miClient, IPPROTO_TCP, TCP_NODELAY, &iOne, sizeof iOne);
+    return miClient;
+  }
+  int Listener() const { return miListener; }
+  int Client() const { return miClient; }
   void Send(const std::string& sBytes) const {
     ASSERT_EQ(send(miClient, sBytes.data(), sBytes.size(), MSG_NOSIGNAL),
               static_cast<ssize_t>(sBytes.size()));

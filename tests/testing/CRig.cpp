@@ -1,10 +1,14 @@
 #include "testing/CRig.h"
 
+#include <sys/socket.h>
+
 #include <sstream>
 
 #include "hostdefaults/CMtiData.h"
+#include "link/CWifiBridgeConnector.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
+#include "platform/core/PosixPumpPlatform.h"
 #include "platform/settings/CRegistryFileStore.h"
 #include "plugin/MComponent.h"
 #include "support/MDeclares.h"
@@ -100,6 +104,7 @@ CRig::CRig(CSimScenario scenario, ERigLink erl)
       sim(std::move(scenario)),
       pLookup(std::make_shared<CFakePortLookup>()),
       pRegistry(std::make_shared<CClassRegistry>()),
+      mErl(erl),
       mpNowhere(std::make_shared<CSimulatedLine>()) {
   gfOutletOn = false;
   pLine->SetReceiver(CSimulatedLine::eslPeer, [this](std::string_view s) { OnArrival(s); });
@@ -118,6 +123,9 @@ CRig::CRig(CSimScenario scenario, ERigLink erl)
   wifi.fCreatable = true;
   wifi.fnServer = [pConnector = pWifi](const std::string&) { return pConnector; };
   pRegistry->Register(std::move(wifi));
+  if (erl == erlBridge) {
+    ServeBridge();
+  }
   ctx.Scope()
       .Set<ISerialControlFactory>(pPorts)
       .Set<ITraceSink>(pTrace)
@@ -134,7 +142,43 @@ CRig::CRig(SScripted) : CRig() {
 
 CRig::~CRig() {
   pVti.reset();
+  CPosixPumpPlatform::Of(ctx.Pump()).Unwatch(mListenWatch);
+  CPosixPumpPlatform::Of(ctx.Pump()).Unwatch(mClientWatch);
   gfOutletOn = false;
+}
+
+void CRig::ServeBridge() {
+  mpBridge = std::make_unique<CLoopbackBridge>();
+  sBridgeAddress = mpBridge->msAddress;
+  CPosixPumpPlatform& platform = CPosixPumpPlatform::Of(ctx.Pump());
+  mListenWatch = platform.WatchReadable(mpBridge->Listener(), [this, &platform] {
+    // One client at a time, as ser2net serves a line: a new connection replaces the old one.
+    platform.Unwatch(mClientWatch);
+    int iClient = mpBridge->Accept();
+    mClientWatch = platform.WatchReadable(iClient, [this, &platform, iClient] {
+      char acBuffer[4096];
+      ssize_t nRead = recv(iClient, acBuffer, sizeof acBuffer, MSG_DONTWAIT);
+      if (nRead > 0) {
+        pLine->Write(CSimulatedLine::eslHost, {acBuffer, static_cast<size_t>(nRead)});
+      } else if (nRead == 0) {
+        platform.Unwatch(mClientWatch);
+      }
+    });
+  });
+  // What the analyzer writes goes on to the client as it arrives at the line's host end. On
+  // loopback the kernel hands written bytes to the other socket before the call returns, so the
+  // pump's next look finds them and virtual time stays exact.
+  pLine->SetReceiver(CSimulatedLine::eslHost, [this](std::string_view sBytes) {
+    send(mpBridge->Client(), sBytes.data(), sBytes.size(), MSG_NOSIGNAL);
+  });
+  SClassRegistration bridge;
+  bridge.sClassName = "WifiConnector";
+  bridge.sClassId = IWifiConnector::kClassId;
+  bridge.fCreatable = true;
+  bridge.fnServer = [sAddress = sBridgeAddress](const std::string&) {
+    return std::make_shared<CWifiBridgeConnector>(sAddress);
+  };
+  pRegistry->Register(std::move(bridge));
 }
 
 void CRig::Set(const std::string& sSettings) {
@@ -154,7 +198,7 @@ void CRig::Run(int32_t etc, int32_t epc, const std::string& sAP, const std::stri
 }
 
 void CRig::Connect() {
-  pVti->InitRemote(pWifi->fConnects ? -1 : kPort);
+  pVti->InitRemote(mErl == erlSerial ? kPort : -1);
   TakeSent();
   TakeTranscript();
   pWifi->vCalls.clear();

@@ -16,6 +16,7 @@
 #include "sim/CSimInstrument.h"
 #include "sim/CSimulatedLine.h"
 #include "sim/CSimulatedPorts.h"
+#include "testing/CLoopbackBridge.h"
 #include "testing/CSimWifiConnector.h"
 #include "testing/CTestContext.h"
 #include "testing/CTraceRecorder.h"
@@ -39,8 +40,10 @@ class CFakePortLookup : public IMtiPortLookup {
   std::vector<std::string> vAsked;
 };
 
-/// How the analyzer is reached: serial port 5, or the tests' wireless connector.
-enum ERigLink : int { erlSerial = 0, erlWireless = 1 };
+/// How the analyzer is reached: serial port 5; the tests' wireless connector; or our bridge client
+/// (CWifiBridgeConnector) on a loopback socket whose far end the rig serves as a bridge does,
+/// passing the bytes to and from the analyzer's serial line.
+enum ERigLink : int { erlSerial = 0, erlWireless = 1, erlBridge = 2 };
 
 /// The far end answers what the test scripts (Queue, Answer) instead of being the simulator.
 struct SScripted {};
@@ -48,10 +51,10 @@ inline constexpr SScripted kScripted{};
 
 /// The scenario rig: virtual time with a scripted operator (CTestContext); a simulated line whose
 /// far end is the in-process simulated KSV940 (or, with kScripted, the replies the test scripts),
-/// behind serial port 5 or the tests' wireless connector; a trace recorder; a settings store
-/// without the on-top setting; the host's class registry with the component registered and the
-/// port look-up; and a plug-in object made by its ProgID, as a host makes it. It records every
-/// line that reaches the analyzer, and when.
+/// behind serial port 5, the tests' wireless connector or a loopback bridge; a trace recorder; a
+/// settings store without the on-top setting; the host's class registry with the component
+/// registered and the port look-up; and a plug-in object made by its ProgID, as a host makes it.
+/// It records every line that reaches the analyzer, and when.
 class CRig {
  public:
   static constexpr int16_t kPort = 5;
@@ -75,7 +78,7 @@ class CRig {
   /// Runs a test as the host does, with AP and NAP texts; a failure is left to the caller.
   void Run(int32_t etc, int32_t epc, const std::string& sAP = "all", const std::string& sNAP = "");
 
-  /// Connects the plug-in object (port 5 or the wireless connector) and forgets the handshake's
+  /// Connects the plug-in object (port 5 or wirelessly) and forgets the handshake's
   /// traffic, dialogs and connector calls.
   void Connect();
   /// The characters that reached the analyzer since the last call, ESC written "\e".
@@ -113,6 +116,8 @@ class CRig {
   std::shared_ptr<CClassRegistry> pRegistry;
   CTestGuide guide;
   std::shared_ptr<CKsvVti> pVti;
+  /// With erlBridge, the bridge's address ("127.0.0.1:PORT"), which serves one client at a time.
+  std::string sBridgeAddress;
 
  private:
   struct SReply {
@@ -121,8 +126,13 @@ class CRig {
   };
   void OnArrival(std::string_view sBytes);
   void Reply(const SReply& reply);
+  void ServeBridge();
 
+  ERigLink mErl;
   bool mfScripted = false;
+  std::unique_ptr<CLoopbackBridge> mpBridge;  // with erlBridge
+  uint64_t mListenWatch = 0;
+  uint64_t mClientWatch = 0;
   std::shared_ptr<CSimulatedLine> mpNowhere;
   std::vector<SLine> mvLines;
   std::string msPartial;

@@ -9,6 +9,7 @@
 #include "testing/CLoopbackBridge.h"
 #include "testing/CRig.h"
 #include "testing/CTempDir.h"
+#include "testing/MGolden.h"
 #include "testing/MRunCommand.h"
 
 namespace ksv940 {
@@ -18,7 +19,6 @@ namespace {
 // and, after it, the characters the analyzer received.
 TEST(CmdConnect, PrintsTheIdentityOrTheOperatorsTextAndExitsAccordingly) {
   unsetenv("KSV940_WIFI");
-  const std::string kHandshake = "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=";
   struct SRow {
     const char* szWhat;
     const char* szScenario;
@@ -32,11 +32,11 @@ TEST(CmdConnect, PrintsTheIdentityOrTheOperatorsTextAndExitsAccordingly) {
   const SRow rows[] = {
       {"connected", "", "--port 5 --set PolaritySwitchingDelay=4", 0,
        "Model: KSV 940\nSerial: K\\x01 1\nFirmware: 1.20\n", "",
-       kHandshake + "4\r\nident\r\nsn\r\n\\e\r\nstat1\r\nstat3\r\nlocal\r\n"},
+       test::Handshake(4) + "\\e\r\nstat1\r\nstat3\r\nlocal\r\n"},
       {"old firmware", "firmware 1.16", "--port 5", 1, "",
        "Orvex KSV940 Plug-In Response:  This version of the Plug-In requires KSV940 FW v1.17 or "
        "newer. Please contact Marlo Raderurezi for the latest version.\n",
-       kHandshake + "2\r\nident\r\nsn\r\nlocal\r\nlocal\r\nlocal\r\n"},
+       test::Handshake() + "local\r\nlocal\r\nlocal\r\n"},
       {"no such port", "", "--port 8", 1, "",
        "Orvex KSV940 Plug-In Response: Can not open port 8\n", ""},
       // A bridge that takes the connection but has no analyzer behind it.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -9,8 +10,10 @@
 #include "app/commands/MCommandLine.h"
 #include "app/run/IWallClock.h"
 #include "declares/GDeclares.h"
+#include "testing/CLoopbackBridge.h"
 #include "testing/CRig.h"
 #include "testing/CTempDir.h"
+#include "testing/MGolden.h"
 #include "testing/MRunCommand.h"
 
 namespace ksv940 {
@@ -44,23 +47,22 @@ struct SPlanRun {
 constexpr const char* kPlan = R"(<KSV940Plan name="Two leakages">
   <Calibrate/>
   <KSV940Test ID="8" PC="3" AP="all" max="500"/>
-  <KSV940Test ID="9" PC="3" AP="1" name="Enclosure, NC"/>
+  <KSV940Test ID="9" PC="3" AP="1" name="Enclosure, NC" min="12"/>
 </KSV940Plan>
 )";
 
-constexpr const char* kConnect =
-    "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=2\r\nident\r\nsn\r\n";
+const std::string kConnect = test::Handshake();
 constexpr const char* kZero = "eres=low\r\nrwire=2\r\nzero\r\n";
-constexpr const char* kEarthLeakage =
-    "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\nmode=acdc\r\nap=all\r\n"
-    "mdual=off\r\nmread\r\n\\e\r\n";
 constexpr const char* kEnclosure =
     "std=none\r\nencl\r\nearth=c\r\nstat2\r\nneut=c\r\nmode=acdc\r\nap=1\r\nmdual=off\r\nmread\r\n"
     "\\e\r\n";
-constexpr const char* kEndRemote = "\\e\r\nstat1\r\nexit\r\nstat3\r\nlocal\r\n";
+using test::kEarthLeakageSetUp;
+using test::kEndRemote;
+using test::kReading;
 
 // A ksv940 command in this process on virtual time, the simulated analyzer on port 5. In vArgs
-// "PLAN" stands for a file holding sPlan and "DIR/" for the test's directory.
+// "PLAN" stands for a file holding sPlan, "DIR/" for the test's directory and "BRIDGE" for the
+// address of a wireless bridge with no analyzer behind it.
 SPlanRun RunCommand(std::vector<std::string> vArgs, const std::string& sScenario,
                     const std::string& sPlan = kPlan, int64_t lInterruptAtUs = -1,
                     const std::function<void(const test::CTempDir&)>& fnOnCommand = {},
@@ -71,6 +73,7 @@ SPlanRun RunCommand(std::vector<std::string> vArgs, const std::string& sScenario
   SPlanRun result;
   result.pDir = std::make_shared<test::CTempDir>();
   const test::CTempDir& dir = *result.pDir;
+  test::CLoopbackBridge bridge;
   test::CRig rig(CSimScenario::Parse(sScenario));
   rig.ctx.Scope().Set<IWallClock>(std::make_shared<CFixedWallClock>());
   if (lInterruptAtUs >= 0) {
@@ -88,6 +91,8 @@ SPlanRun RunCommand(std::vector<std::string> vArgs, const std::string& sScenario
       sArg = dir.Write("plan.xml", sPlan);
     } else if (sArg.rfind("DIR/", 0) == 0) {
       sArg = dir.PathOf(sArg.substr(4));
+    } else if (sArg == "BRIDGE") {
+      sArg = bridge.msAddress;
     }
   }
   result.run = test::RunInProcess(vArgs);
@@ -109,14 +114,13 @@ std::string StatesOf(const json& report) {
 TEST(CmdRun, EachWayARunEndsShowsInTheTableTheExitCodeTheLineAndTheReport) {
   const std::string kDone = "1/3  Zero the test leads              0.000 Ohm AC+DC     completed\n";
   const std::string kLeakage = kDone + "2/3  Earth leakage, normal condition  ";
-  const std::string kEncl = "3/3  Enclosure, NC                    12 uA AC+DC         completed\n";
+  const std::string kEncl =
+      "3/3  Enclosure, NC                    12 uA AC+DC         completed      pass\n";
   const std::string kComm = "The test could not be completed due to a communication error\n";
   const std::string kFailedOne =
       "Verdict: FAIL - 3 steps: 0 within limits, 1 without limits, 0 outside, 1 failed, 1 not "
       "run\n";
-  const std::string kSerial = std::string(kConnect) + kZero;
-  const std::string kToAp =
-      "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\nmode=acdc\r\nap=all\r\n";
+  const std::string kSerial = kConnect + kZero;
   struct SRow {
     const char* szScenario;
     std::string sArgs;  // after --operator, blank-separated
@@ -129,17 +133,29 @@ TEST(CmdRun, EachWayARunEndsShowsInTheTableTheExitCodeTheLineAndTheReport) {
   const std::vector<SRow> rows = {
       {"", "auto", 0,
        kLeakage + "250 uA AC+DC        completed      pass\n" + kEncl +
-           "Verdict: PASS - 3 steps: 1 within limits, 2 without limits, 0 outside, 0 failed\n",
-       kSerial + kEarthLeakage + kEnclosure + kEndRemote, "completed completed completed",
-       "completed"},
+           "Verdict: PASS - 3 steps: 2 within limits, 1 without limits, 0 outside, 0 failed\n",
+       kSerial + kEarthLeakageSetUp + kReading + kEnclosure + kEndRemote,
+       "completed completed completed", "completed"},
       {"reading earthl 0.65mA", "auto", 5,
        kLeakage + "650 uA AC+DC        completed      FAIL  above max 500 uA\n" + kEncl +
-           "Verdict: FAIL - 3 steps: 0 within limits, 2 without limits, 1 outside, 0 failed\n",
+           "Verdict: FAIL - 3 steps: 1 within limits, 1 without limits, 1 outside, 0 failed\n",
        "", "completed completed completed", "out of limits"},
+      // Values equal to a limit pass (the enclosure's is its min).
+      {"reading earthl 0.5mA", "auto", 0,
+       kLeakage + "500 uA AC+DC        completed      pass\n" + kEncl +
+           "Verdict: PASS - 3 steps: 2 within limits, 1 without limits, 0 outside, 0 failed\n",
+       "", "completed completed completed", "completed"},
+      // A failed step outweighs a value outside its limits.
+      {"reading earthl 0.65mA\non encl every error 30", "auto --keep-going", 1,
+       kLeakage + "650 uA AC+DC        completed      FAIL  above max 500 uA\n3/3  Enclosure, NC" +
+           std::string(40, ' ') + "not performed  " + kComm +
+           "Verdict: FAIL - 3 steps: 0 within limits, 1 without limits, 1 outside, 1 failed\n",
+       "", "completed completed not performed", "failed"},
+      {"", "auto --wifi BRIDGE", 4, "", "", "not run not run not run", "no analyzer"},
       // An error reply mid-test stops the plan; nothing goes out after the failed exchange.
       {"on mdual every error 30", "auto", 1,
        kLeakage + "                    not performed  " + kComm + kFailedOne,
-       kSerial + kToAp + "mdual=off\r\nmdual=off\r\nmdual=off\r\n",
+       kSerial + kEarthLeakageSetUp + "mdual=off\r\nmdual=off\r\nmdual=off\r\n",
        "completed not performed not run", "failed"},
       // A reply that is not a reading fails its step, whatever the plug-in made of it (0).
       {"reading earthl 0,25mA", "auto", 1,
@@ -170,14 +186,16 @@ TEST(CmdRun, EachWayARunEndsShowsInTheTableTheExitCodeTheLineAndTheReport) {
        kLeakage + "                    not performed  stopped by the operator\n" +
            "Verdict: INCOMPLETE - 3 steps: 0 within limits, 1 without limits, 0 outside, 0 "
            "failed, 1 stopped, 1 not run\n",
-       kSerial + kToAp + kEndRemote, "completed not performed not run", "stopped"}};
+       kSerial + kEarthLeakageSetUp + kEndRemote, "completed not performed not run", "stopped"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.sArgs + " " + row.szScenario);
-    std::vector<std::string> vArgs = {"run",      "PLAN",       "--port",    "5",
-                                      "--report", "DIR/r.json", "--operator"};
+    std::vector<std::string> vArgs = {"run", "PLAN", "--report", "DIR/r.json", "--operator"};
     std::istringstream args(row.sArgs);
     for (std::string sArg; args >> sArg;) {
       vArgs.push_back(sArg);
+    }
+    if (row.sArgs.find("--wifi") == std::string::npos) {
+      vArgs.insert(vArgs.end(), {"--port", "5"});
     }
     SPlanRun r = RunCommand(vArgs, row.szScenario);
     EXPECT_EQ(r.run.iExit, row.iExit) << r.run.sErr;
@@ -217,17 +235,15 @@ TEST(CmdRun, CtrlCGivesUpTheConnectionOrEndsTheRunningStepAndStartsNoOther) {
               "outside, 0 failed, 1 stopped, 1 not run\n");
     EXPECT_EQ(StatesOf(r.report), "completed not performed not run");
     // The plug-in skips the rest of the test; the run ends remote operation as always.
-    EXPECT_EQ(r.sSent, std::string(kConnect) + kZero +
-                           "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\n"
-                           "mode=acdc\r\nap=all\r\n" +
-                           kEndRemote);
+    EXPECT_EQ(r.sSent, kConnect + kZero + kEarthLeakageSetUp + kEndRemote);
   }
 }
 
 TEST(CmdRun, ReportsAreRewrittenAfterEachStepAndHoldTheRecord) {
   std::string sPlan = kPlan;
   sPlan.replace(sPlan.find("Enclosure, NC"), 13, "Enclosure, &quot;NC&quot;");
-  sPlan.replace(sPlan.find("<Calibrate/>"), 0, "<Device model=\"Pump 7\" type=\"BF\"/>\n  ");
+  sPlan.replace(sPlan.find("<Calibrate/>"), 12,
+               "<Device model=\"Pump 7\" type=\"BF\"/>\n  <Calibrate name=\"Zero&#10;leads\"/>");
   json midRun;
   std::string sMidJUnit;
   SPlanRun r = RunCommand(
@@ -290,14 +306,14 @@ TEST(CmdRun, ReportsAreRewrittenAfterEachStepAndHoldTheRecord) {
             "verdict,error_number,error_description,started,seconds,reply,report_id,run_verdict,"
             "tester,device_asset,device_manufacturer,device_model,device_serial,device_location,"
             "device_class,device_type\r\n"
-            "1,calibrate,Zero the test leads,,,,,,completed,0,,AC+DC,Ohm,0.000 Ω AC+DC,,,,,,"
+            "1,calibrate,\"Zero\nleads\",,,,,,completed,0,,AC+DC,Ohm,0.000 Ω AC+DC,,,,,,"
             "2024-05-17T11:30:00+02:00,0.012,0.000" +
                 sRunColumns +
                 "2,test,\"Earth leakage, normal condition\",8,3,all,,-1,completed,650,,AC+DC,uA,"
                 "650 µA AC+DC,,500,fail,,,2024-05-17T11:30:00+02:00,3.743,0.65mA" +
                 sRunColumns +
-                "3,test,\"Enclosure, \"\"NC\"\"\",9,3,1,,1,completed,12,,AC+DC,uA,12 µA AC+DC,,,,,,"
-                "2024-05-17T11:30:04+02:00,1.939,12uA" +
+                "3,test,\"Enclosure, \"\"NC\"\"\",9,3,1,,1,completed,12,,AC+DC,uA,12 µA AC+DC,12,,"
+                "pass,,,2024-05-17T11:30:04+02:00,1.939,12uA" +
                 sRunColumns);
   std::string sJUnit = ReadFile(dir.PathOf("r.xml"));
   EXPECT_NE(sJUnit.find("<testsuite name=\"Two leakages\" tests=\"3\" failures=\"1\" errors=\"0\" "
@@ -328,6 +344,56 @@ TEST(CmdRun, ReportsAreRewrittenAfterEachStepAndHoldTheRecord) {
            "counter(page) \" of \" counter(pages)"}) {
     EXPECT_NE(sHtml.find(sText), std::string::npos) << sText;
   }
+}
+
+TEST(CmdRun, AReportThatCannotBeWrittenStopsTheRunBeforeItOrFailsItAfterwards) {
+  SPlanRun before = RunCommand({"run", "PLAN", "--port", "5", "--report", "DIR/none/r.csv"}, "");
+  EXPECT_EQ(before.run.iExit, ecxUsage);
+  EXPECT_EQ(before.sSent, "");
+  EXPECT_NE(before.run.sErr.find("the report " + before.pDir->PathOf("none/r.csv")),
+            std::string::npos)
+      << before.run.sErr;
+  // Made a folder when the third step begins: the run goes on, and a run out of limits fails.
+  SPlanRun during = RunCommand(
+      {"run", "PLAN", "--port", "5", "--operator", "auto", "--report", "DIR/r.json", "--report",
+       "DIR/r.csv"},
+      "reading earthl 0.65mA", kPlan, -1,
+      [](const test::CTempDir& dir) {
+        std::filesystem::remove(dir.PathOf("r.csv"));
+        std::filesystem::create_directory(dir.PathOf("r.csv"));
+      },
+      "encl");
+  EXPECT_EQ(during.run.iExit, ecxFailure);
+  EXPECT_EQ(StatesOf(during.report), "completed completed completed");
+  EXPECT_EQ(during.report["outcome"], "out of limits");
+  EXPECT_NE(during.run.sErr.find("the report " + during.pDir->PathOf("r.csv")), std::string::npos);
+}
+
+TEST(CmdRun, ADryRunPrintsEachStepAndItsSequenceAndSendsNothing) {
+  // Equal limits are accepted; an unnamed plan is named after its file, without the folder.
+  const std::string kPlanText = R"(<KSV940Plan>
+  <Calibrate/>
+  <KSV940Test ID="8" PC="3" AP="all" min="5" max="5"/>
+</KSV940Plan>
+)";
+  SPlanRun r = RunCommand({"run", "PLAN", "--dry-run", "--set", "measType=1"}, "", kPlanText);
+  EXPECT_EQ(r.run.iExit, ecxOk) << r.run.sErr;
+  EXPECT_EQ(r.sSent, "");
+  EXPECT_EQ(r.run.sOut,
+            "Plan: plan.xml (" + r.pDir->PathOf("plan.xml") +
+                "), 2 steps\n\n1/2 Zero the test leads\n  zeroes the test leads "
+                "(Calibrate)\n\n2/2 Earth leakage, normal condition\n  test 8 "
+                "etcEarthLeak, power configuration 3 epcNC, lead -1, AP \"all\", NAP "
+                "\"\"\n   0  #stop=bpc\n   1  earthl\n   2  pol=n\n   3  #stop=apc\n   4  "
+                "neut=c\n   5  mode=ac\n   6  ap=all\n   7  #stop=apc\n   8  mdual=off\n "
+                "  9  #wait=500\n  10  #many\n");
+  // Also for a path without a folder.
+  std::filesystem::path cwd = std::filesystem::current_path();
+  std::filesystem::current_path(r.pDir->PathOf(""));
+  test::SRun relative = test::RunInProcess({"run", "plan.xml", "--dry-run"});
+  std::filesystem::current_path(cwd);
+  EXPECT_EQ(relative.sOut.substr(0, relative.sOut.find('\n')),
+            "Plan: plan.xml (plan.xml), 2 steps");
 }
 
 TEST(CmdRun, AMalformedPlanIsRefusedWithItsFileAndLineAndNothingIsSent) {
@@ -373,7 +439,10 @@ TEST(CmdRun, AMalformedPlanIsRefusedWithItsFileAndLineAndNothingIsSent) {
        "2: ECG simulation, normal condition: The micro sequence stored as 8024 is invalid. The "
        "test cannot be run.\\n\\nMicro sequence: "
        "#stop=bpc;ecg;#stop=ecg;CPL30;#wait=%T;quit;exit;#done\\nInvalid/missing directive: "},
-      {"  <Options measType=\"1\"/>", {}, "1: the plan has no steps"}};
+      {"  <Options measType=\"1\"/>", {}, "1: the plan has no steps"},
+      {"  <Options measType=\"1\"/>\n  <Options/>\n  <Calibrate/>",
+       {},
+       "3: a second <Options>; give every option in one"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.sPlan);
     std::vector<std::string> vArgs = {"run", "PLAN", "--port", "5", "--report", "DIR/r.json"};
@@ -543,13 +612,13 @@ TEST(CmdCalibrateAndHv, ConnectDoTheOneOperationAndEndRemoteOperation) {
   };
   const std::vector<SRow> rows = {
       {"calibrate", "", 0, "Zero reading: 0.000 Ohm AC+DC (completed)\n", "",
-       std::string(kConnect) + kZero + kEndRemote},
+       kConnect + kZero + kEndRemote},
       {"hv", "", 0, "High voltage: off\n", "",
-       std::string(kConnect) + "\\e\r\nstat2\r\n\\e\r\nstat1\r\nstat3\r\nlocal\r\n"},
+       kConnect + "\\e\r\nstat2\r\n\\e\r\nstat1\r\nstat3\r\nlocal\r\n"},
       {"hv", "high-voltage on", 1, "",
        "Orvex KSV940 Plug-In Response: The test instrument is busy and can not perform the "
        "requested operation.\n",
-       std::string(kConnect) + "\\e\r\nstat2\r\n\\e\r\nstat1\r\nstat3\r\nlocal\r\n"}};
+       kConnect + "\\e\r\nstat2\r\n\\e\r\nstat1\r\nstat3\r\nlocal\r\n"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.sCommand + " " + row.szScenario);
     SPlanRun r = RunCommand({row.sCommand, "--port", "5", "--operator", "auto"}, row.szScenario);

@@ -12,6 +12,7 @@
 
 #include "app/commands/MCommandLine.h"
 #include "testing/CTempDir.h"
+#include "testing/MGolden.h"
 #include "testing/MRunCommand.h"
 
 extern char** environ;
@@ -107,10 +108,12 @@ TEST(CmdSim, ServesAHostOnAPseudoTerminalAndLogsTheTraffic) {
     size_t nOut = sLine.find(" out ");
     (nIn < nOut ? sIn : sOut) += sLine.substr(std::min(nIn, nOut) + 5);
   }
-  EXPECT_EQ(
-      sIn,
-      "\\e\\r\\nstat\\r\\nremote\\r\\nPCA_TYPE?\\r\\nrptime=2\\r\\nident\\r\\nsn\\r\\n\\e\\r\\n"
-      "stat1\\r\\nstat3\\r\\nlocal\\r\\n");
+  // The log escapes CR and LF.
+  std::string sExpected = test::Handshake() + "\\e\r\nstat1\r\nstat3\r\nlocal\r\n";
+  for (size_t n; (n = sExpected.find("\r\n")) != std::string::npos;) {
+    sExpected.replace(n, 2, "\\r\\n");
+  }
+  EXPECT_EQ(sIn, sExpected);
   EXPECT_EQ(
       sOut,
       "*\\r\\n0000\\r\\n*\\r\\n1/0/1\\r\\n*\\r\\nKSV 940,1.20,BL1.03,HW2\\r\\nSN-77\\r\\n*\\r\\n"
