@@ -1,3 +1,4 @@
+#include "app/plan/MOptionNames.h"
 #include "app/record/MRunText.h"
 #include "app/reports/MReportFormats.h"
 
@@ -168,7 +169,8 @@ std::string HtmlReport(const SRunRecord& record) {
         continue;
       }
       const SOptionValue& option = record.vOptions[j];
-      sOut += "<td>" + Html(option.sName) + "</td><td>" + Html(OptionText(option)) + "</td>";
+      sOut += "<td>" + Html(OptionTitle(option.sName)) + "</td><td>" +
+              Html(OptionValueTitle(option.sName, option.lValue, option.fBoolean)) + "</td>";
     }
     sOut += "</tr>\n";
   }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/plan/MOptionNames.h"
 #include "app/record/MRunText.h"
 #include "app/record/MValueText.h"
 
@@ -47,6 +48,16 @@ TEST(MRunText, AReplyIsAReadingOnlyWhenItIsANumberAndAUnit) {
        {"abc", "OL", ">2.00mA", "0,25mA", "!22", "!37", "12uA AC", "1e", "mA", "-", "12 apples"}) {
     EXPECT_FALSE(IsReadingReply(szReply)) << szReply;
   }
+}
+
+TEST(MOptionNames, AnOptionReadsAsATestLabNamesIt) {
+  EXPECT_EQ(OptionTitle("TestStandard"), "Test standard");
+  EXPECT_EQ(OptionValueTitle("TestStandard", 4, false), "IEC 62353 (353)");
+  EXPECT_EQ(OptionValueTitle("TestStandard", -1, false), "user defined (none)");
+  EXPECT_EQ(OptionValueTitle("TestStandard", 6, false), "6 (not a listed value)");
+  EXPECT_EQ(OptionValueTitle("measType", 2, false), "DC");
+  EXPECT_EQ(OptionValueTitle("DelayTimePowerOn", 2, false), "2 s");
+  EXPECT_EQ(OptionValueTitle("TotalLeakage", -1, true), "yes");
 }
 
 }  // namespace
