@@ -87,5 +87,33 @@ TEST(PlanRunner, AnInterruptBetweenStepsOrAStopOnTheWirelessLinkStartsNoFurtherS
   }
 }
 
+// A Stop Test in the stop dialog that ends remote operation changes nothing sent; the run's record
+// keeps it as a remark.
+TEST(PlanRunner, AStopTestWhileRemoteOperationEndsIsARemarkOfTheRun) {
+  test::CTempDir dir;
+  std::string sPlan =
+      dir.Write("plan.xml", "<KSV940Plan><KSV940Test ID=\"8\" PC=\"3\"/></KSV940Plan>");
+  for (EOperatorAnswer eoa : {eoaContinue, eoaStop}) {
+    SCOPED_TRACE(eoa);
+    CRig rig;
+    rig.pVti->testOptions()->SetStopBeforeNewPC(true);
+    rig.ctx.Operator().Then(eoaContinue).ThenLetItRun().Then(eoa);
+    CTestPlan plan = CTestPlan::Read(sPlan, COptionSettings());
+    std::ostringstream err;
+    CReportSet reports({}, err);
+    IRunObserver observer;
+    CPlanRunner runner(*rig.pVti, rig.guide, plan, reports, observer);
+    EXPECT_EQ(runner.Run(CRig::kPort, "rig", false), ecxOk);
+    std::string sSent = rig.TakeSent();
+    EXPECT_EQ(sSent.substr(sSent.rfind("mread")),
+              "mread\r\n\\e\r\n\\e\r\nstat1\r\nexit\r\nstat3\r\nlocal\r\n");
+    EXPECT_EQ(runner.Record().vRemarks,
+              eoa == eoaStop
+                  ? std::vector<std::string>{"Stop Test was pressed while remote operation ended"}
+                  : std::vector<std::string>{});
+    EXPECT_EQ(rig.ctx.Operator().Forms().size(), 3u);
+  }
+}
+
 }  // namespace
 }  // namespace ksv940

@@ -1,3 +1,4 @@
+#include "app/plan/MOptionNames.h"
 #include "app/record/MRunText.h"
 #include "app/reports/MReportFormats.h"
 
@@ -52,7 +53,6 @@ tr.bad td.verdict { text-decoration: underline; }
                margin: 0 0 0.6em 0; display: inline-block; }
 .reply { font-size: 8pt; font-family: "DejaVu Sans Mono", monospace; }
 .id { font-family: "DejaVu Sans Mono", monospace; }
-table.device td { width: 35%; }
 td.blank { height: 1.4em; }
 table.options td { width: 25%; }
 table.sign { margin-top: 3em; }
@@ -139,7 +139,7 @@ std::string HtmlReport(const SRunRecord& record) {
   }
   sOut += FillRow("Tested by", record.sTester.empty() ? std::nullopt
                                                       : std::optional<std::string>(record.sTester));
-  sOut += "</table>\n\n<h2>Device under test</h2>\n<table class=\"facts device\">\n";
+  sOut += "</table>\n\n<h2>Device under test</h2>\n<table class=\"facts\">\n";
   for (const std::string& sField : CDeviceUnderTest::Fields()) {
     std::string sName = sField;
     sName[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sName[0])));
@@ -169,7 +169,8 @@ std::string HtmlReport(const SRunRecord& record) {
         continue;
       }
       const SOptionValue& option = record.vOptions[j];
-      sOut += "<td>" + Html(option.sName) + "</td><td>" + Html(OptionText(option)) + "</td>";
+      sOut += "<td>" + Html(OptionTitle(option.sName)) + "</td><td>" +
+              Html(OptionValueTitle(option.sName, option.lValue, option.fBoolean)) + "</td>";
     }
     sOut += "</tr>\n";
   }

@@ -9,6 +9,7 @@
 #include "app/reports/CReportSet.h"
 #include "app/run/ECommandExit.h"
 #include "app/run/IWallClock.h"
+#include "dialogs/FStopOnPC.h"
 #include "hostapi/IOrvexMtiData.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
@@ -17,6 +18,7 @@
 #include "platform/core/CContext.h"
 #include "platform/core/CMessagePump.h"
 #include "platform/core/MText.h"
+#include "platform/forms/IFormView.h"
 #include "plugin/CKsvVti.h"
 #include "support/MError.h"
 
@@ -75,6 +77,30 @@ std::string NewReportId() {
   }
   return sId;
 }
+
+// Passes forms on to the operator's view and notes a Stop Test pressed in a stop dialog. While
+// remote operation ends, such a press changes nothing the plug-in sends; the record keeps it.
+class CStopNotingView : public IFormView {
+ public:
+  explicit CStopNotingView(std::shared_ptr<IFormView> pView) : mpView(std::move(pView)) {}
+  void FormShown(CForm& frm) override { mpView->FormShown(frm); }
+  void FormChanged(CForm& frm, const CControl* pControl) override {
+    mpView->FormChanged(frm, pControl);
+  }
+  void FormHidden(CForm& frm) override {
+    mpView->FormHidden(frm);
+    const auto* pStop = dynamic_cast<const FStopOnPC*>(&frm);
+    mfStopPressed = mfStopPressed || (pStop != nullptr && pStop->Cancel());
+  }
+  void Show(const std::string& sText, const std::string& sTitle, bool fExclamation) override {
+    mpView->Show(sText, sTitle, fExclamation);
+  }
+  bool StopPressed() const { return mfStopPressed; }
+
+ private:
+  std::shared_ptr<IFormView> mpView;
+  bool mfStopPressed = false;
+};
 
 CAutomationError Caught() {
   return CAutomationError::FromCurrentException();
@@ -156,7 +182,15 @@ int CPlanRunner::Run(int16_t iPort, const std::string& sLink, bool fKeepGoing) {
   }
   // Remote operation is ended whatever happened; what goes to the analyzer then is the plug-in's
   // own rule (after a failed exchange, nothing).
-  mVti.EndRemote(&mTestGuide);
+  auto pView = std::make_shared<CStopNotingView>(CContext::Share<IFormView>());
+  {
+    CContextScope scope;
+    scope.Set<IFormView>(pView);
+    mVti.EndRemote(&mTestGuide);
+  }
+  if (pView->StopPressed()) {
+    mRecord.vRemarks.push_back("Stop Test was pressed while remote operation ended");
+  }
   return Finish();
 }
 

@@ -341,6 +341,8 @@ TEST(CmdRun, ReportsAreRewrittenAfterEachStepAndHoldTheRecord) {
            "650 µA AC+DC<br><span class=\"reply\">reply: 0.65mA",
            "<tr><th>Model</th><td>Pump 7</td></tr>", "<tr><th>Serial</th><td class=\"blank\"></td>",
            "Tested by: A. Tester</td>", "--report-id: \"" + sId,
+           "<td>Test standard</td><td>none (none)</td>",
+           "<td>Stop after a power change</td><td>no</td>", "<td>Measurement</td><td>AC+DC</td>",
            "counter(page) \" of \" counter(pages)"}) {
     EXPECT_NE(sHtml.find(sText), std::string::npos) << sText;
   }

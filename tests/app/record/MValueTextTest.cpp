@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "app/plan/MOptionNames.h"
+#include "app/record/MRunText.h"
 #include "app/record/MValueText.h"
 
 namespace ksv940 {
@@ -34,6 +36,28 @@ TEST(MValueText, AValueReadsAsTheHostsDisplayPatternShowsIt) {
     EXPECT_EQ(FormatValue(row.fValue, row.szPattern), row.szText);
   }
   EXPECT_EQ(ReadableValue(230.1F), 230.1);
+}
+
+// A reply is a reading when the result can take its number, and nothing but a unit follows it.
+TEST(MRunText, AReplyIsAReadingOnlyWhenItIsANumberAndAUnit) {
+  for (const char* szReply : {"0.25mA", "12uA", "550.0", " 0. 2 5 mA", "-1.5e2 V", "230.1v",
+                              "2MOhm", "0.095 Ohm", ".5A", "1E3", "!21", "!32"}) {
+    EXPECT_TRUE(IsReadingReply(szReply)) << szReply;
+  }
+  for (const char* szReply :
+       {"abc", "OL", ">2.00mA", "0,25mA", "!22", "!37", "12uA AC", "1e", "mA", "-", "12 apples"}) {
+    EXPECT_FALSE(IsReadingReply(szReply)) << szReply;
+  }
+}
+
+TEST(MOptionNames, AnOptionReadsAsATestLabNamesIt) {
+  EXPECT_EQ(OptionTitle("TestStandard"), "Test standard");
+  EXPECT_EQ(OptionValueTitle("TestStandard", 4, false), "IEC 62353 (353)");
+  EXPECT_EQ(OptionValueTitle("TestStandard", -1, false), "user defined (none)");
+  EXPECT_EQ(OptionValueTitle("TestStandard", 6, false), "6 (not a listed value)");
+  EXPECT_EQ(OptionValueTitle("measType", 2, false), "DC");
+  EXPECT_EQ(OptionValueTitle("DelayTimePowerOn", 2, false), "2 s");
+  EXPECT_EQ(OptionValueTitle("TotalLeakage", -1, true), "yes");
 }
 
 }  // namespace
