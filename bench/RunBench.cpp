@@ -17,11 +17,11 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "app/CHostSession.h"
-#include "app/COptionSettings.h"
-#include "app/CPlanRunner.h"
-#include "app/CReportSet.h"
-#include "app/CTestPlan.h"
+#include "app/plan/COptionSettings.h"
+#include "app/plan/CTestPlan.h"
+#include "app/reports/CReportSet.h"
+#include "app/run/CHostSession.h"
+#include "app/run/CPlanRunner.h"
 #include "host/default/MHostDefaults.h"
 #include "platform/core/CMessagePump.h"
 #include "plugin/CKsvVti.h"

@@ -6,8 +6,8 @@
 
 #include "CFuzzInput.h"
 #include "MFuzzSupport.h"
-#include "app/COptionSettings.h"
-#include "app/CTestPlan.h"
+#include "app/plan/COptionSettings.h"
+#include "app/plan/CTestPlan.h"
 #include "model/CKsvSafetyTest.h"
 
 namespace ksv940::fuzz {

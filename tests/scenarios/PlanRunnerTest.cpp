@@ -2,10 +2,11 @@
 
 #include <sstream>
 
-#include "app/COptionSettings.h"
-#include "app/CPlanRunner.h"
-#include "app/CReportSet.h"
-#include "app/MCommandLine.h"
+#include "app/commands/MCommandLine.h"
+#include "app/plan/COptionSettings.h"
+#include "app/record/MRunText.h"
+#include "app/reports/CReportSet.h"
+#include "app/run/CPlanRunner.h"
 #include "model/CKsvTestOptions.h"
 #include "model/GDeclares.h"
 #include "testing/CRig.h"
@@ -72,10 +73,10 @@ TEST(PlanRunner, AnInterruptBetweenStepsOrAStopOnTheWirelessLinkStartsNoFurtherS
     observer.pRunner = row.fInterrupt ? &runner : nullptr;
     int iExit = runner.Run(row.erl == test::erlSerial ? CRig::kPort : -1, "rig", false);
     EXPECT_EQ(iExit, ecxUserAbort);
-    EXPECT_EQ(runner.Record().sOutcome, "stopped");
+    EXPECT_EQ(runner.Record().ero, eroStopped);
     std::vector<std::string> vStates;
     for (const SStepRecord& step : runner.Record().vSteps) {
-      vStates.push_back(step.sState);
+      vStates.push_back(StateText(step.ess));
     }
     EXPECT_EQ(vStates, row.vStates);
     const std::optional<SRunError>& error = runner.Record().vSteps[0].error;

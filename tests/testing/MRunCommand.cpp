@@ -8,7 +8,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "app/MCommands.h"
+#include "app/commands/MCommands.h"
 #include "testing/CTempDir.h"
 
 namespace ksv940::test {

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/record/SRunRecord.h"
+
+namespace ksv940 {
+
+/// A number as its shortest decimal text, "." for the point whatever the locale: 0.3, 500, -1.25.
+std::string NumberText(double dValue);
+
+/// The step's kind as the reports name it: "test", "calibrate" or "hv".
+std::string KindName(EStepKind esk);
+
+/// The texts the reports and the console give the record's values: "completed", "not run"...;
+/// "pass", "fail" or empty; "completed", "out of limits"...; "pass", "fail", "incomplete".
+std::string StateText(EStepState ess);
+std::string VerdictText(EStepVerdict esv);
+std::string OutcomeText(ERunOutcome ero);
+std::string RunVerdictText(ERunVerdict erv);
+
+/// The step's limits in words with its unit: "max 500 uA", "min 2 MOhm", "2 to 10 MOhm"; empty
+/// without limits.
+std::string LimitsText(const SStepRecord& step);
+
+/// Why a step did not pass, in words, or the empty text when it did: the error the operator read,
+/// "stopped by the operator", "above max 500 uA", "not run"...
+std::string StepRemark(const SStepRecord& step);
+
+/// Whether the step left a result: completed, or an overflow.
+bool HasResult(const SStepRecord& step);
+
+/// Whether the step passed: it ran to its end with a result, no error, and within any limits.
+bool StepPassed(const SStepRecord& step);
+
+/// Whether the step failed, which counts against the run (exit code 1, and the run goes on only
+/// when told to keep going): it ran and, without a stop, ended in an error or without a result.
+bool StepFailed(const SStepRecord& step);
+
+/// An option's value as the reports write it: "true"/"false" for a Boolean, else the number.
+std::string OptionText(const SOptionValue& option);
+
+}  // namespace ksv940

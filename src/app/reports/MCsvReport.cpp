@@ -1,0 +1,72 @@
+#include "app/record/MRunText.h"
+#include "app/reports/MReportFormats.h"
+
+namespace ksv940 {
+
+namespace {
+
+// RFC 4180: a field with a comma, a quote or a line break is quoted, its quotes doubled.
+std::string Field(const std::string& sText) {
+  if (sText.find_first_of(",\"\r\n") == std::string::npos) {
+    return sText;
+  }
+  std::string sOut = "\"";
+  for (char c : sText) {
+    sOut += c == '"' ? std::string("\"\"") : std::string(1, c);
+  }
+  return sOut + "\"";
+}
+
+template <class T>
+std::string Optional(const std::optional<T>& value) {
+  if (!value) {
+    return {};
+  }
+  if constexpr (std::is_same_v<T, std::string>) {
+    return *value;
+  } else if constexpr (std::is_floating_point_v<T>) {
+    return NumberText(*value);
+  } else {
+    return std::to_string(*value);
+  }
+}
+
+}  // namespace
+
+std::string CsvReport(const SRunRecord& record) {
+  std::string sOut =
+      "index,kind,name,id,pc,ap,nap,lead,state,value,unknown,suffix,unit,display,min,max,"
+      "verdict,error_number,error_description,started,seconds\r\n";
+  for (const SStepRecord& step : record.vSteps) {
+    const std::vector<std::string> vFields = {
+        std::to_string(step.lIndex),
+        KindName(step.esk),
+        step.sName,
+        Optional(step.lId),
+        Optional(step.lPc),
+        Optional(step.sAp),
+        Optional(step.sNap),
+        Optional(step.iLead),
+        StateText(step.ess),
+        Optional(step.dValue),
+        step.sUnknown,
+        step.sSuffix,
+        step.sUnit,
+        step.sDisplay,
+        Optional(step.dMin),
+        Optional(step.dMax),
+        VerdictText(step.esv),
+        step.error ? std::to_string(step.error->lNumber) : std::string(),
+        step.error ? step.error->sDescription : std::string(),
+        step.sStarted,
+        Optional(step.dSeconds),
+    };
+    for (size_t i = 0; i < vFields.size(); ++i) {
+      sOut += (i == 0 ? "" : ",") + Field(vFields[i]);
+    }
+    sOut += "\r\n";
+  }
+  return sOut;
+}
+
+}  // namespace ksv940

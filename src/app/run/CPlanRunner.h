@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/plan/CTestPlan.h"
+#include "app/record/IRunObserver.h"
+#include "app/record/SRunRecord.h"
+
+namespace ksv940 {
+
+class CKsvVti;
+class CReportSet;
+class IWindow;
+
+/// Runs a test plan on the plug-in object as the host runs its tests, and keeps the record the
+/// reports show.
+///
+/// The rules of a run: connect; run the steps in order; after a step that ended without an error
+/// but with FlagAbort set (the operator's Stop Test), or with errVTI_UserAbort, no further step
+/// starts; after a step that failed the run stops too, unless it is told to keep going; an
+/// interrupt (Ctrl-C) lets the running step end as the plug-in decides and starts no other;
+/// remote operation is ended in every case. The reports are rewritten before the connection,
+/// after the connection, after every step and at the end.
+class CPlanRunner {
+ public:
+  /// vti has its options set (the plan's, then the command line's); testGuide owns the dialogs.
+  CPlanRunner(CKsvVti& vti, IWindow& testGuide, const CTestPlan& plan, CReportSet& reports,
+              IRunObserver& observer);
+
+  /// Runs the plan on the analyzer at iPort (as InitRemote takes it; sLink describes it for the
+  /// reports) and answers the exit code: 0 every step completed within its limits; 1 a step or
+  /// the connection failed, or a report could not be written; 2 the reports cannot be written
+  /// before the run (nothing is sent then); 3 stopped by the operator or an interrupt; 4 the
+  /// wireless connector found no analyzer; 5 every step completed but a value is outside its
+  /// limits. Of 3, 1 and 5 the first that applies wins.
+  int Run(int16_t iPort, const std::string& sLink, bool fKeepGoing);
+
+  /// The operator's interrupt (Ctrl-C). While the connection is being made it is given up, as the
+  /// host gives one up, with EndRemote; otherwise the running operation is aborted as the host's
+  /// Abort does. Either way no further step starts.
+  void Interrupt();
+
+  const SRunRecord& Record() const { return mRecord; }
+
+ private:
+  bool Connect(int16_t iPort);
+  void RunStep(size_t nStep);
+  void ReadResult(const SPlanStep& step, SStepRecord& record) const;
+  int Finish();
+
+  CKsvVti& mVti;
+  IWindow& mTestGuide;
+  const CTestPlan& mPlan;
+  CReportSet& mReports;
+  IRunObserver& mObserver;
+  SRunRecord mRecord;
+  bool mfInterrupted = false;
+  bool mfNoAnalyzer = false;
+};
+
+}  // namespace ksv940

@@ -1,0 +1,351 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <nlohmann/json.hpp>
+
+#include "app/commands/MCommandLine.h"
+#include "app/run/IWallClock.h"
+#include "model/GDeclares.h"
+#include "testing/CRig.h"
+#include "testing/CTempDir.h"
+#include "testing/MRunCommand.h"
+
+namespace ksv940 {
+namespace {
+
+using nlohmann::json;
+using test::SRun;
+
+// 2024-05-17 09:30:00 UTC at virtual time 0, shown two hours east.
+class CFixedWallClock : public IWallClock {
+ public:
+  int64_t NowEpochUs() const override {
+    return 1'715'938'200'000'000LL + CContext::Get<CMessagePump>().Clock().NowUs();
+  }
+  int32_t UtcOffsetSeconds(int64_t) const override { return 7200; }
+};
+
+std::string ReadFile(const std::string& sPath) {
+  std::ifstream in(sPath, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct SPlanRun {
+  std::shared_ptr<test::CTempDir> pDir;  // the plan and the reports
+  SRun run;
+  std::string sSent;  // what the analyzer received, ESC as \e
+  json report;
+};
+
+// The plan: a zeroing, an earth leakage test with a limit, an enclosure leakage test.
+constexpr const char* kPlan = R"(<KSV940Plan name="Two leakages">
+  <Calibrate/>
+  <KSV940Test ID="8" PC="3" AP="all" max="500"/>
+  <KSV940Test ID="9" PC="3" AP="1" name="Enclosure, NC"/>
+</KSV940Plan>
+)";
+
+constexpr const char* kConnect =
+    "\\e\r\nstat\r\nremote\r\nPCA_TYPE?\r\nrptime=2\r\nident\r\nsn\r\n";
+constexpr const char* kZero = "eres=low\r\nrwire=2\r\nzero\r\n";
+constexpr const char* kEarthLeakage =
+    "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\nmode=acdc\r\nap=all\r\n"
+    "mdual=off\r\nmread\r\n\\e\r\n";
+constexpr const char* kEnclosure =
+    "std=none\r\nencl\r\nearth=c\r\nstat2\r\nneut=c\r\nmode=acdc\r\nap=1\r\nmdual=off\r\nmread\r\n"
+    "\\e\r\n";
+constexpr const char* kEndRemote = "\\e\r\nstat1\r\nexit\r\nstat3\r\nlocal\r\n";
+
+// A ksv940 command in this process on virtual time, the simulated analyzer on port 5. In vArgs
+// "PLAN" stands for a file holding sPlan and "DIR/" for the test's directory.
+SPlanRun RunCommand(std::vector<std::string> vArgs, const std::string& sScenario,
+                    const std::string& sPlan = kPlan, int64_t lInterruptAtUs = -1,
+                    const std::function<void(const test::CTempDir&)>& fnOnCommand = {},
+                    const std::string& sWhen = {}) {
+  unsetenv("KSV940_WIFI");
+  SPlanRun result;
+  result.pDir = std::make_shared<test::CTempDir>();
+  const test::CTempDir& dir = *result.pDir;
+  test::CRig rig(CSimScenario::Parse(sScenario));
+  rig.ctx.Scope().Set<IWallClock>(std::make_shared<CFixedWallClock>());
+  if (lInterruptAtUs >= 0) {
+    rig.At(lInterruptAtUs, [] { raise(SIGINT); });
+  }
+  rig.sim.SetMonitor([&](bool fFromHost, std::string_view) {
+    // Once, when the analyzer has received sWhen.
+    result.sSent += fFromHost ? rig.TakeSent() : "";
+    if (fnOnCommand && result.sSent.ends_with("\n" + sWhen + "\r\n")) {
+      fnOnCommand(dir);
+    }
+  });
+  for (std::string& sArg : vArgs) {
+    if (sArg == "PLAN") {
+      sArg = dir.Write("plan.xml", sPlan);
+    } else if (sArg.rfind("DIR/", 0) == 0) {
+      sArg = dir.PathOf(sArg.substr(4));
+    }
+  }
+  result.run = test::RunInProcess(vArgs);
+  result.sSent += rig.TakeSent();
+  std::string sJson = ReadFile(dir.PathOf("r.json"));
+  result.report = sJson.empty() ? json() : json::parse(sJson);
+  return result;
+}
+
+// The steps' states, blank-separated.
+std::string StatesOf(const json& report) {
+  std::string sStates;
+  for (const json& step : report["steps"]) {
+    sStates += (sStates.empty() ? "" : " ") + step["state"].get<std::string>();
+  }
+  return sStates;
+}
+
+TEST(CmdRun, EachWayARunEndsShowsInTheTableTheExitCodeTheLineAndTheReport) {
+  const std::string kDone = "1/3  Zero the test leads              0.000 Ohm AC+DC     completed\n";
+  const std::string kLeakage = kDone + "2/3  Earth leakage, normal condition  ";
+  const std::string kEncl = "3/3  Enclosure, NC                    12 uA AC+DC         completed\n";
+  const std::string kComm = "The test could not be completed due to a communication error\n";
+  const std::string kSerial = std::string(kConnect) + kZero;
+  const std::string kToAp =
+      "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\nmode=acdc\r\nap=all\r\n";
+  struct SRow {
+    const char* szScenario;
+    std::string sArgs;  // after --operator, blank-separated
+    int iExit;
+    std::string sOut;
+    std::string sSent;  // not checked when empty
+    std::string sStates;
+    std::string sOutcome;
+  };
+  const std::vector<SRow> rows = {
+      {"", "auto", 0, kLeakage + "250 uA AC+DC        completed      pass\n" + kEncl,
+       kSerial + kEarthLeakage + kEnclosure + kEndRemote, "completed completed completed",
+       "completed"},
+      {"reading earthl 0.65mA", "auto", 5,
+       kLeakage + "650 uA AC+DC        completed      FAIL  above max 500 uA\n" + kEncl, "",
+       "completed completed completed", "out of limits"},
+      // An error reply mid-test stops the plan; nothing goes out after the failed exchange.
+      {"on mdual every error 30", "auto", 1,
+       kLeakage + "                    not performed  " + kComm,
+       kSerial + kToAp + "mdual=off\r\nmdual=off\r\nmdual=off\r\n",
+       "completed not performed skipped", "failed"},
+      {"on earthl every silent", "auto", 1,
+       kLeakage + "                    not performed  Instrument is not responding, Please "
+                  "restart the instrument.\n",
+       kSerial + "std=none\r\nearthl\r\nearthl\r\nearthl\r\n", "completed not performed skipped",
+       "failed"},
+      // --keep-going runs the next step after a failed one, whose standard command the latch of
+      // the failed exchange skips.
+      {"on earthl every error 30", "auto --keep-going", 1,
+       kLeakage + "                    not performed  " + kComm + kEncl,
+       kSerial +
+           "std=none\r\nearthl\r\nearthl\r\nearthl\r\nencl\r\nearth=c\r\nstat2\r\npol=off\r\n"
+           "pol=n\r\nneut=c\r\nmode=acdc\r\nap=1\r\nmdual=off\r\nmread\r\n\\e\r\n" +
+           kEndRemote,
+       "completed not performed completed", "failed"},
+      // Stop Test in a dialog starts no further step.
+      {"", "auto:stop --set StopAfterNewPC=true", 3,
+       kLeakage + "                    not performed  stopped by the operator\n",
+       kSerial + kToAp + kEndRemote, "completed not performed skipped", "stopped"}};
+  for (const SRow& row : rows) {
+    SCOPED_TRACE(row.sArgs + " " + row.szScenario);
+    std::vector<std::string> vArgs = {"run",      "PLAN",       "--port",    "5",
+                                      "--report", "DIR/r.json", "--operator"};
+    std::istringstream args(row.sArgs);
+    for (std::string sArg; args >> sArg;) {
+      vArgs.push_back(sArg);
+    }
+    SPlanRun r = RunCommand(vArgs, row.szScenario);
+    EXPECT_EQ(r.run.iExit, row.iExit) << r.run.sErr;
+    EXPECT_EQ(r.run.sOut, row.sOut);
+    if (!row.sSent.empty()) {
+      EXPECT_EQ(r.sSent, row.sSent);
+    }
+    EXPECT_EQ(StatesOf(r.report), row.sStates);
+    EXPECT_EQ(r.report["outcome"], row.sOutcome);
+    EXPECT_NE(r.run.sErr.find("Outcome: " + row.sOutcome + "\n"), std::string::npos) << r.run.sErr;
+  }
+}
+
+TEST(CmdRun, CtrlCGivesUpTheConnectionOrEndsTheRunningStepAndStartsNoOther) {
+  // While connecting, and in the power-on delay of the second step.
+  for (int64_t lInterruptAtUs : {500'000, 1'500'000}) {
+    SCOPED_TRACE(lInterruptAtUs);
+    bool fConnecting = lInterruptAtUs == 500'000;
+    SPlanRun r =
+        RunCommand({"run", "PLAN", "--port", "5", "--operator", "auto", "--report", "DIR/r.json"},
+                   fConnecting ? "on stat every silent" : "", kPlan, lInterruptAtUs);
+    EXPECT_EQ(r.run.iExit, ecxUserAbort);
+    EXPECT_EQ(r.report["outcome"], "stopped");
+    if (fConnecting) {
+      EXPECT_EQ(r.run.sOut, "");
+      EXPECT_EQ(StatesOf(r.report), "skipped skipped skipped");
+      EXPECT_EQ(r.report["error"]["number"], errVTI_UserAbort);
+      continue;
+    }
+    EXPECT_EQ(r.run.sOut,
+              "1/3  Zero the test leads              0.000 Ohm AC+DC     completed\n"
+              "2/3  Earth leakage, normal condition                      not performed  stopped "
+              "by the operator\n");
+    EXPECT_EQ(StatesOf(r.report), "completed not performed skipped");
+    // The plug-in skips the rest of the test; the run ends remote operation as always.
+    EXPECT_EQ(r.sSent, std::string(kConnect) + kZero +
+                           "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\n"
+                           "mode=acdc\r\nap=all\r\n" +
+                           kEndRemote);
+  }
+}
+
+TEST(CmdRun, ReportsAreRewrittenAfterEachStepAndHoldTheRecord) {
+  std::string sPlan = kPlan;
+  sPlan.replace(sPlan.find("Enclosure, NC"), 13, "Enclosure, &quot;NC&quot;");
+  json midRun;
+  SPlanRun r = RunCommand(
+      {"run", "PLAN", "--port", "5", "--operator", "auto", "--report", "DIR/r.json", "--report",
+       "DIR/r.csv", "--report", "DIR/r.xml", "--report", "DIR/r.html"},
+      "reading earthl 0.65mA", sPlan, -1,
+      [&](const test::CTempDir& dir) { midRun = json::parse(ReadFile(dir.PathOf("r.json"))); },
+      "encl");
+  // When the third step begins, the report holds the first two.
+  EXPECT_EQ(StatesOf(midRun), "completed completed skipped");
+  EXPECT_EQ(midRun["outcome"], "incomplete");
+  EXPECT_EQ(midRun["finished"], nullptr);
+  EXPECT_EQ(midRun["steps"][2]["started"], nullptr);
+
+  EXPECT_EQ(r.run.iExit, ecxOutOfLimits);
+  EXPECT_EQ(r.report["link"], "serial:/dev/ttyS4");
+  EXPECT_EQ(r.report["analyzer"],
+            json::parse(R"({"model": "KSV 940", "serial": "K9400123", "firmware": "1.20"})"));
+  EXPECT_EQ(r.report["options"].size(), 21u);
+  EXPECT_EQ(r.report["options"]["StopAfterNewPC"], false);
+  EXPECT_EQ(r.report["options"]["DelayTimePowerOn"], 2);
+  EXPECT_EQ(r.report["started"], "2024-05-17T11:30:00+02:00");
+  EXPECT_EQ(r.report["finished"], "2024-05-17T11:30:06+02:00");
+  EXPECT_EQ(r.report["steps"][1], json::parse(R"({
+      "index": 2, "kind": "test", "name": "Earth leakage, normal condition", "id": 8, "pc": 3,
+      "ap": "all", "nap": "", "lead": -1, "state": "completed", "value": 650.0, "unknown": "",
+      "suffix": "AC+DC", "unit": "uA", "display": "650 uA AC+DC", "min": null, "max": 500.0,
+      "verdict": "fail", "error": null, "started": "2024-05-17T11:30:00+02:00",
+      "seconds": 3.743})"));
+  EXPECT_EQ(r.report["steps"][0]["kind"], "calibrate");
+
+  test::CTempDir& dir = *r.pDir;
+  EXPECT_EQ(ReadFile(dir.PathOf("r.csv")),
+            "index,kind,name,id,pc,ap,nap,lead,state,value,unknown,suffix,unit,display,min,max,"
+            "verdict,error_number,error_description,started,seconds\r\n"
+            "1,calibrate,Zero the test leads,,,,,,completed,0,,AC+DC,Ohm,0.000 Ohm AC+DC,,,,,,"
+            "2024-05-17T11:30:00+02:00,0.012\r\n"
+            "2,test,\"Earth leakage, normal condition\",8,3,all,,-1,completed,650,,AC+DC,uA,650 uA "
+            "AC+DC,,500,fail,,,2024-05-17T11:30:00+02:00,3.743\r\n"
+            "3,test,\"Enclosure, \"\"NC\"\"\",9,3,1,,1,completed,12,,AC+DC,uA,12 uA AC+DC,,,,,,"
+            "2024-05-17T11:30:04+02:00,1.939\r\n");
+  std::string sJUnit = ReadFile(dir.PathOf("r.xml"));
+  EXPECT_NE(sJUnit.find("<testsuite name=\"Two leakages\" tests=\"3\" failures=\"1\" errors=\"0\" "
+                        "skipped=\"0\""),
+            std::string::npos)
+      << sJUnit;
+  EXPECT_NE(sJUnit.find("<failure message=\"above max 500 uA\" type=\"out of limits\" />"),
+            std::string::npos);
+  // One page that needs nothing from elsewhere, with the verdict in words.
+  std::string sHtml = ReadFile(dir.PathOf("r.html"));
+  EXPECT_EQ(sHtml.find("<script"), std::string::npos);
+  EXPECT_EQ(sHtml.find("src="), std::string::npos);
+  EXPECT_EQ(sHtml.find("href="), std::string::npos);
+  EXPECT_NE(sHtml.find("<td class=\"verdict\">FAIL</td><td>above max 500 uA</td>"),
+            std::string::npos);
+  EXPECT_NE(sHtml.find("Enclosure, &quot;NC&quot;"), std::string::npos);
+}
+
+TEST(CmdRun, AMalformedPlanIsRefusedWithItsFileAndLineAndNothingIsSent) {
+  struct SRow {
+    std::string sPlan;  // the lines inside <KSV940Plan>
+    std::vector<std::string> vArgs;
+    std::string sError;  // after "plan.xml:"
+  };
+  const std::vector<SRow> rows = {
+      {"  <Calibrate>", {}, "3: not well-formed XML: Start-end tags mismatch"},
+      {"  <KSV940Test ID=\"eight\" PC=\"3\"/>",
+       {},
+       "2: <KSV940Test ID=\"eight\" PC=\"3\">: Type mismatch"},
+      {"  <Calibrate/>\n  <KSV940Test ID=\"2\" PC=\"3\"/>",
+       {},
+       "3: <KSV940Test ID=\"2\" PC=\"3\">: The selected test (TestNo = 2, Power Config = 3, Lead "
+       "No = -1) is not a valid KSV940 test and cannot be performed."},
+      {"  <Options measType=\"ac\"/>\n  <Calibrate/>",
+       {},
+       "2: <Options>: measType takes the integer value of an enumeration member (32-bit), not "
+       "\"ac\""},
+      {"\n  <KSV940Test ID=\"8\" PC=\"3\" max=\"0,5\"/>",
+       {},
+       "3: <KSV940Test ID=\"8\" PC=\"3\">: max \"0,5\" is not a number (digits with \".\" for "
+       "decimals)"},
+      {"  <KSV940Test ID=\"24\" PC=\"3\" max=\"1\"/>",
+       {},
+       "2: ECG simulation, normal condition: the test takes no reading, so it has no min or max"},
+      // The options in force are the command line's too: the sequence cannot be built.
+      {"  <KSV940Test ID=\"24\" PC=\"3\"/>",
+       {"--set", "ECGDuration=33"},
+       "2: ECG simulation, normal condition: The micro sequence stored as 8024 is invalid. The "
+       "test cannot be run.\\n\\nMicro sequence: "
+       "#stop=bpc;ecg;#stop=ecg;CPL30;#wait=%T;quit;exit;#done\\nInvalid/missing directive: "},
+      {"  <Options measType=\"1\"/>", {}, "1: the plan has no steps"}};
+  for (const SRow& row : rows) {
+    SCOPED_TRACE(row.sPlan);
+    std::vector<std::string> vArgs = {"run", "PLAN", "--port", "5", "--report", "DIR/r.json"};
+    vArgs.insert(vArgs.end(), row.vArgs.begin(), row.vArgs.end());
+    SPlanRun r = RunCommand(vArgs, "", "<KSV940Plan>\n" + row.sPlan + "\n</KSV940Plan>\n");
+    EXPECT_EQ(r.run.iExit, ecxUsage);
+    EXPECT_EQ(r.run.sErr, r.pDir->PathOf("plan.xml:") + row.sError + "\n");
+    EXPECT_EQ(r.run.sOut, "");
+    EXPECT_EQ(r.sSent, "");
+    EXPECT_EQ(r.report, nullptr);
+  }
+}
+
+// The sample plan of the demo: every test code once, each answered by the simulated analyzer.
+TEST(CmdRun, TheSamplePlanRunsEveryTestOnTheSimulatedAnalyzer) {
+  SPlanRun r =
+      RunCommand({"run", "PLAN", "--port", "5", "--operator", "auto", "--report", "DIR/r.json"}, "",
+                 ReadFile(KSV940_SOURCE_DIR "/plans/sample.xml"));
+  EXPECT_EQ(r.run.iExit, 0) << r.run.sErr;
+  EXPECT_EQ(r.report["outcome"], "completed");
+  EXPECT_EQ(r.report["steps"].size(), 26u);
+  for (const json& step : r.report["steps"]) {
+    EXPECT_EQ(step["state"], "completed") << step["name"];
+    EXPECT_EQ(step["error"], nullptr) << step["name"];
+  }
+}
+
+TEST(CmdCalibrateAndHv, ConnectDoTheOneOperationAndEndRemoteOperation) {
+  struct SRow {
+    std::string sCommand;
+    const char* szScenario;
+    int iExit;
+    std::string sOut;
+    std::string sErr;
+    std::string sSent;
+  };
+  const std::vector<SRow> rows = {
+      {"calibrate", "", 0, "Zero reading: 0.000 Ohm AC+DC (completed)\n", "",
+       std::string(kConnect) + kZero + kEndRemote},
+      {"hv", "", 0, "High voltage: off\n", "",
+       std::string(kConnect) + "\\e\r\nstat2\r\n\\e\r\nstat1\r\nstat3\r\nlocal\r\n"},
+      {"hv", "high-voltage on", 1, "",
+       "Orvex KSV940 Plug-In Response: The test instrument is busy and can not perform the "
+       "requested operation.\n",
+       std::string(kConnect) + "\\e\r\nstat2\r\n\\e\r\nstat1\r\nstat3\r\nlocal\r\n"}};
+  for (const SRow& row : rows) {
+    SCOPED_TRACE(row.sCommand + " " + row.szScenario);
+    SPlanRun r = RunCommand({row.sCommand, "--port", "5", "--operator", "auto"}, row.szScenario);
+    EXPECT_EQ(r.run.iExit, row.iExit);
+    EXPECT_EQ(r.run.sOut, row.sOut);
+    EXPECT_EQ(r.run.sErr, row.sErr);
+    EXPECT_EQ(r.sSent, row.sSent);
+  }
+}
+
+}  // namespace
+}  // namespace ksv940
