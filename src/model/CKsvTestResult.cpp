@@ -26,6 +26,7 @@ std::string Translated(const char* sText) {
 
 void CKsvTestResult::SetReading(const std::string& sReply, int32_t emt,
                                 const std::string& sCommand) {
+  msReading = sReply;
   meState = etsNotPerformed;
   msUnitSuffix.clear();
   try {

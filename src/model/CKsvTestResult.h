@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "model/GDeclares.h"
@@ -29,6 +30,9 @@ class CKsvTestResult : public IAutomationObject {
   /// beyond the float's range, a failing text service) leaves etsNotPerformed and what was set
   /// before it.
   void SetReading(const std::string& sReply, int32_t emt, const std::string& sCommand);
+  /// The reply text SetReading was given; none before it is called. Not a member of the
+  /// automation interface: a host that keeps records reads it beside the value.
+  const std::optional<std::string>& Reading() const { return msReading; }
 
   /// Sets State only (etsCompleted for a sequence that ends without a reading, etsAborted).
   void SetState(EKsvTestState ets) { meState = ets; }
@@ -36,6 +40,7 @@ class CKsvTestResult : public IAutomationObject {
  private:
   float mfValue = 0.0F;
   std::string msValueUnknown;
+  std::optional<std::string> msReading;
   EKsvTestState meState = etsNotPerformed;
   std::string msUnitSuffix;
   CServerLock mServerLock;

@@ -41,14 +41,14 @@ TEST(PlanRunner, AnInterruptBetweenStepsOrAStopOnTheWirelessLinkStartsNoFurtherS
       {"interrupted between the steps",
        test::erlSerial,
        true,
-       {"completed", "skipped"},
+       {"completed", "not run"},
        "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\nmode=acdc\r\nap=all\r\n"
        "mdual=off\r\nmread\r\n\\e\r\n\\e\r\nstat1\r\nexit\r\nstat3\r\nlocal\r\n",
        0},
       {"Stop Test on the wireless link",
        test::erlWireless,
        false,
-       {"aborted", "skipped"},
+       {"aborted", "not run"},
        "",
        errVTI_UserAbort}};
   test::CTempDir dir;
@@ -73,7 +73,7 @@ TEST(PlanRunner, AnInterruptBetweenStepsOrAStopOnTheWirelessLinkStartsNoFurtherS
     observer.pRunner = row.fInterrupt ? &runner : nullptr;
     int iExit = runner.Run(row.erl == test::erlSerial ? CRig::kPort : -1, "rig", false);
     EXPECT_EQ(iExit, ecxUserAbort);
-    EXPECT_EQ(runner.Record().ero, eroStopped);
+    EXPECT_EQ(runner.Record().ero, row.fInterrupt ? eroInterrupted : eroStopped);
     std::vector<std::string> vStates;
     for (const SStepRecord& step : runner.Record().vSteps) {
       vStates.push_back(StateText(step.ess));
@@ -86,6 +86,34 @@ TEST(PlanRunner, AnInterruptBetweenStepsOrAStopOnTheWirelessLinkStartsNoFurtherS
       EXPECT_EQ(sSent.substr(sSent.find("std=none")), row.sSent);
     }
     EXPECT_EQ(rig.ctx.Operator().Forms().size(), 1u);
+  }
+}
+
+// A Stop Test in the stop dialog that ends remote operation changes nothing sent; the run's record
+// keeps it as a remark.
+TEST(PlanRunner, AStopTestWhileRemoteOperationEndsIsARemarkOfTheRun) {
+  test::CTempDir dir;
+  std::string sPlan =
+      dir.Write("plan.xml", "<KSV940Plan><KSV940Test ID=\"8\" PC=\"3\"/></KSV940Plan>");
+  for (EOperatorAnswer eoa : {eoaContinue, eoaStop}) {
+    SCOPED_TRACE(eoa);
+    CRig rig;
+    rig.pVti->testOptions()->SetStopBeforeNewPC(true);
+    rig.ctx.Operator().Then(eoaContinue).ThenLetItRun().Then(eoa);
+    CTestPlan plan = CTestPlan::Read(sPlan, COptionSettings());
+    std::ostringstream err;
+    CReportSet reports({}, err);
+    IRunObserver observer;
+    CPlanRunner runner(*rig.pVti, rig.guide, plan, reports, observer);
+    EXPECT_EQ(runner.Run(CRig::kPort, "rig", false), ecxOk);
+    std::string sSent = rig.TakeSent();
+    EXPECT_EQ(sSent.substr(sSent.rfind("mread")),
+              "mread\r\n\\e\r\n\\e\r\nstat1\r\nexit\r\nstat3\r\nlocal\r\n");
+    EXPECT_EQ(runner.Record().vRemarks,
+              eoa == eoaStop
+                  ? std::vector<std::string>{"Stop Test was pressed while remote operation ended"}
+                  : std::vector<std::string>{});
+    EXPECT_EQ(rig.ctx.Operator().Forms().size(), 3u);
   }
 }
 

@@ -2,6 +2,7 @@
 // result, and keeps reports of the run that survive however it ends.
 
 #include <CLI/CLI.hpp>
+#include <cstdlib>
 #include <iomanip>
 #include <memory>
 #include <string>
@@ -33,6 +34,8 @@ struct SRunArgs {
   SLinkOptions link;
   SHostOptions host;
   std::vector<std::string> vReports;
+  std::vector<std::string> vDevice;
+  std::string sTester;
   bool fKeepGoing = false;
   bool fDryRun = false;
 };
@@ -75,6 +78,9 @@ int RunPlan(const SRunArgs& args, SCommandContext& ctx) {
     ctx.err << e.what() << "\n";
     return ecxUsage;
   }
+  for (const std::string& sSetting : args.vDevice) {
+    pPlan->SetDevice(sSetting);
+  }
   if (args.fDryRun) {
     return DryRun(*pPlan, args, ctx);
   }
@@ -95,7 +101,8 @@ int RunPlan(const SRunArgs& args, SCommandContext& ctx) {
   pPlan->ApplyOptions(*vti.testOptions());
   args.host.settings.ApplyTo(*vti.testOptions());
 
-  CRunConsole console(ctx.out, ctx.err, CRunConsole::IsTerminal(ctx.err));
+  CRunConsole console(ctx.out, ctx.err, CRunConsole::IsTerminal(ctx.err),
+                      CRunConsole::Utf8Locale());
   CContextScope viewScope;
   auto pView =
       std::make_shared<CPausingView>(CContext::Share<IFormView>(), CContext::Share<IMessageBox>(),
@@ -104,6 +111,8 @@ int RunPlan(const SRunArgs& args, SCommandContext& ctx) {
 
   CReportSet reports(args.vReports, ctx.err);
   CPlanRunner runner(vti, session.pSession->TestGuide(), *pPlan, reports, console);
+  const char* szTester = std::getenv("KSV940_TESTER");
+  runner.SetTester(!args.sTester.empty() ? args.sTester : szTester != nullptr ? szTester : "");
   int iExit = RunPlan(session, runner, args.fKeepGoing);
   if (!reports.Paths().empty() && iExit != ecxUsage) {
     ctx.err << "Reports:";
@@ -133,6 +142,16 @@ void AddRunCommand(CLI::App& app, SCommandContext& ctx) {
                    "(JUnit) or FILE.html (repeatable)")
       ->type_name("FILE")
       ->check(CLI::Validator([](std::string& sPath) { return CReportSet::Problem(sPath); }, ""));
+  pRun->add_option("--device", pArgs->vDevice,
+                   "the device under test: asset, manufacturer, model, serial, location, class "
+                   "(I, II or internal) or type (B, BF or CF), over the plan's <Device> "
+                   "(repeatable)")
+      ->type_name("NAME=VALUE")
+      ->check(CLI::Validator(
+          [](std::string& sSetting) { return CDeviceUnderTest::SettingProblem(sSetting); }, ""));
+  pRun->add_option("--tester", pArgs->sTester,
+                   "who tests, for the reports (else the environment variable KSV940_TESTER)")
+      ->type_name("NAME");
   pRun->add_flag("--keep-going", pArgs->fKeepGoing, "go on with the next step after a failed one");
   pRun->add_flag("--dry-run", pArgs->fDryRun,
                  "send nothing: print each step and the micro sequence of each test");

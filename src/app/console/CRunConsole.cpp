@@ -1,11 +1,13 @@
 #include "app/console/CRunConsole.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "app/record/MRunText.h"
 #include "model/GDeclares.h"
 #include "platform/core/CContext.h"
 #include "platform/core/CMessagePump.h"
+#include "platform/core/MText.h"
 
 namespace ksv940 {
 
@@ -43,15 +45,30 @@ std::string Counter(const SRunRecord& record, size_t nStep) {
 
 }  // namespace
 
-CRunConsole::CRunConsole(std::ostream& out, std::ostream& err, bool fTerminal)
-    : mOut(out), mErr(err), mfTerminal(fTerminal) {}
+CRunConsole::CRunConsole(std::ostream& out, std::ostream& err, bool fTerminal, bool fUtf8)
+    : mOut(out), mErr(err), mfTerminal(fTerminal), mfUtf8(fUtf8) {}
+
+bool CRunConsole::Utf8Locale() {
+  for (const char* szName : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* szValue = std::getenv(szName);
+    if (szValue != nullptr && *szValue != '\0') {
+      std::string sValue = LowerAscii(szValue);
+      return sValue.find("utf-8") != std::string::npos || sValue.find("utf8") != std::string::npos;
+    }
+  }
+  return false;
+}
 
 CRunConsole::~CRunConsole() = default;
 
-std::string CRunConsole::ResultLine(const SRunRecord& record, size_t nStep, size_t nNameWidth) {
+std::string CRunConsole::ResultLine(const SRunRecord& record, size_t nStep,
+                                    size_t nNameWidth) const {
   const SStepRecord& step = record.vSteps[nStep];
+  std::string sDisplay = mfUtf8 ? PersonDisplay(step) : step.sDisplay;
+  // The column is padded by the characters a person sees, not the bytes of the UTF-8 units.
+  size_t nExtraBytes = sDisplay.size() - step.sDisplay.size();
   std::string sLine = Counter(record, nStep) + "  " + Padded(step.sName, nNameWidth) + "  " +
-                      Padded(step.sDisplay, kValueColumn) + "  " +
+                      Padded(sDisplay, kValueColumn + nExtraBytes) + "  " +
                       Padded(StateText(step.ess), kStateColumn);
   if (step.esv != esvNone) {
     sLine += step.esv == esvPass ? "  pass" : "  FAIL";
@@ -117,6 +134,13 @@ void CRunConsole::StepEnded(const SRunRecord& record, size_t nStep) {
 void CRunConsole::Finished(const SRunRecord& record) {
   End();
   mErr << "Outcome: " << OutcomeText(record.ero) << "\n" << std::flush;
+  std::string sVerdict = RunVerdictText(RunVerdict(record));
+  for (char& c : sVerdict) {
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  mOut << "Verdict: " << sVerdict << (mfUtf8 ? " \xe2\x80\x94 " : " - ") << StepCounts(record)
+       << "\n"
+       << std::flush;
 }
 
 void CRunConsole::Begin(const std::string& sText) {

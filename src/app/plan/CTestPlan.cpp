@@ -1,8 +1,11 @@
 #include "app/plan/CTestPlan.h"
 
+#include <openssl/evp.h>
 #include <algorithm>
 #include <charconv>
+
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <pugixml.hpp>
@@ -39,6 +42,22 @@ std::optional<double> ParseNumber(const std::string& sText) {
   return dValue;
 }
 
+// The SHA-256 of sText in lowercase hexadecimal, from OpenSSL's digest.
+std::string Sha256Hex(const std::string& sText) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int nLength = 0;
+  if (EVP_Digest(sText.data(), sText.size(), digest, &nLength, EVP_sha256(), nullptr) != 1) {
+    return {};
+  }
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string sHex;
+  for (unsigned int i = 0; i < nLength; ++i) {
+    sHex += kHex[digest[i] >> 4];
+    sHex += kHex[digest[i] & 0xF];
+  }
+  return sHex;
+}
+
 int32_t LineBreaks(std::string_view sText) {
   int32_t lBreaks = 0;
   for (char c : sText) {
@@ -63,8 +82,8 @@ class CPlanReader {
   CPlanReader(std::string sPath, const COptionSettings& overrides)
       : msPath(std::move(sPath)), mOverrides(overrides) {}
 
-  void Read(std::string& sName, std::vector<std::string>& vOptions,
-            std::vector<SPlanStep>& vSteps) {
+  void Read(std::string& sName, std::vector<std::string>& vOptions, std::vector<SPlanStep>& vSteps,
+            CDeviceUnderTest& device) {
     std::ifstream in(msPath, std::ios::binary);
     if (!in) {
       throw CPlanError(msPath + ": cannot be read");
@@ -96,12 +115,15 @@ class CPlanReader {
     if (sName.empty()) {
       sName = msPath.substr(msPath.rfind('/') + 1);
     }
-    ReadEntries(root, vOptions, vSteps);
+    ReadEntries(root, vOptions, vSteps, device);
     if (vSteps.empty()) {
       Fail(root, "the plan has no steps");
     }
     CheckSequences(vOptions, vSteps);
   }
+
+  /// The file's bytes as read.
+  const std::string& Text() const { return msText; }
 
  private:
   [[noreturn]] void Fail(int32_t lLine, const std::string& sReason) const {
@@ -147,8 +169,9 @@ class CPlanReader {
   }
 
   void ReadEntries(const pugi::xml_node& root, std::vector<std::string>& vOptions,
-                   std::vector<SPlanStep>& vSteps) {
+                   std::vector<SPlanStep>& vSteps, CDeviceUnderTest& device) {
     bool fOptionsSeen = false;
+    bool fDeviceSeen = false;
     for (pugi::xml_node node : root.children()) {
       if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
         // The line where the text itself begins, after the line break that ends the tag before.
@@ -170,6 +193,13 @@ class CPlanReader {
         }
         fOptionsSeen = true;
         ReadOptions(node, vOptions);
+      } else if (sTag == "Device") {
+        if (fDeviceSeen || !vSteps.empty()) {
+          Fail(node, fDeviceSeen ? "a second <Device>; a plan tests one device"
+                                 : "<Device> comes before the steps");
+        }
+        fDeviceSeen = true;
+        ReadDevice(node, device);
       } else if (sTag == "KSV940Test") {
         vSteps.push_back(ReadTest(node));
       } else if (sTag == "Calibrate" || sTag == "HighVoltageCheck") {
@@ -185,7 +215,7 @@ class CPlanReader {
         vSteps.push_back(std::move(step));
       } else {
         Fail(node, "unknown element <" + sTag +
-                       ">; a plan holds <Options>, <Calibrate>, <KSV940Test> and "
+                       ">; a plan holds <Options>, <Device>, <Calibrate>, <KSV940Test> and "
                        "<HighVoltageCheck>");
       }
     }
@@ -203,6 +233,18 @@ class CPlanReader {
         Fail(node, "<Options>: option \"" + std::string(attribute.name()) + "\" is given twice");
       }
       vOptions.push_back(sSetting);
+    }
+  }
+
+  void ReadDevice(const pugi::xml_node& node, CDeviceUnderTest& device) {
+    CheckAttributes(node,
+                    {"asset", "manufacturer", "model", "serial", "location", "class", "type"});
+    for (pugi::xml_attribute attribute : node.attributes()) {
+      std::string sProblem = CDeviceUnderTest::Problem(attribute.name(), attribute.value());
+      if (!sProblem.empty()) {
+        Fail(node, "<Device>: " + sProblem);
+      }
+      device.Set(attribute.name(), attribute.value());
     }
   }
 
@@ -297,7 +339,12 @@ class CPlanReader {
 CTestPlan CTestPlan::Read(const std::string& sPath, const COptionSettings& overrides) {
   CTestPlan plan;
   plan.msFile = sPath;
-  CPlanReader(sPath, overrides).Read(plan.msName, plan.mvOptions, plan.mvSteps);
+  CPlanReader reader(sPath, overrides);
+  reader.Read(plan.msName, plan.mvOptions, plan.mvSteps, plan.mDevice);
+  plan.msSha256 = Sha256Hex(reader.Text());
+  std::error_code ec;
+  std::filesystem::path absolute = std::filesystem::absolute(sPath, ec);
+  plan.msAbsolutePath = ec ? sPath : absolute.lexically_normal().string();
   return plan;
 }
 

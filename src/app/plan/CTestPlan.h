@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/plan/CDeviceUnderTest.h"
+
 namespace ksv940 {
 
 class CKsvSafetyTest;
@@ -41,6 +43,9 @@ struct SPlanStep {
 /// A test plan: an XML file whose root element KSV940Plan (attribute name) holds, in order:
 ///   <Options NAME="VALUE".../>  test options by property name (any case), values as --set takes
 ///                               them; at most one
+///   <Device asset="..." manufacturer="..." model="..." serial="..." location="..." class="I"
+///           type="BF"/>         the device under test, every attribute optional; at most one,
+///                               before the steps
 ///   <Calibrate name="..."/>     zeroes the test leads
 ///   <KSV940Test ID="8" PC="3" AP="all" NAP="1" LeadNo="2" name="..." min="..." max="..."/>
 ///   <HighVoltageCheck name="..."/>
@@ -60,6 +65,13 @@ class CTestPlan {
 
   const std::string& Name() const { return msName; }
   const std::string& File() const { return msFile; }
+  /// The plan file's absolute path and the SHA-256 of its bytes in lowercase hexadecimal, as
+  /// read; empty for a plan of one step.
+  const std::string& AbsolutePath() const { return msAbsolutePath; }
+  const std::string& Sha256() const { return msSha256; }
+  const CDeviceUnderTest& Device() const { return mDevice; }
+  /// Sets one field of the device (--device), over the plan's own.
+  void SetDevice(const std::string& sSetting) { mDevice.SetFrom(sSetting); }
   const std::vector<SPlanStep>& Steps() const { return mvSteps; }
 
   /// Sets the plan's own options on options (the command line's are applied after, by the caller).
@@ -68,6 +80,9 @@ class CTestPlan {
  private:
   std::string msName;
   std::string msFile;
+  std::string msAbsolutePath;
+  std::string msSha256;
+  CDeviceUnderTest mDevice;
   std::vector<std::string> mvOptions;  // "NAME=VALUE", in the plan's order
   std::vector<SPlanStep> mvSteps;
 };

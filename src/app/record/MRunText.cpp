@@ -1,5 +1,7 @@
 #include "app/record/MRunText.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 
 namespace ksv940 {
@@ -25,7 +27,7 @@ std::string KindName(EStepKind esk) {
 std::string StateText(EStepState ess) {
   switch (ess) {
     case essNotRun:
-      return "skipped";
+      return "not run";
     case essRunning:
       return "running";
     case essCompleted:
@@ -101,15 +103,23 @@ std::string LimitsText(const SStepRecord& step) {
 }
 
 std::string StepRemark(const SStepRecord& step) {
-  if (step.error) {
-    return step.error->sDescription.empty() ? std::string("stopped by the operator")
-                                            : step.error->sDescription;
+  if (step.est == estInterrupt) {
+    return "interrupted";
   }
-  if (step.est != estNone) {
+  if (step.error && !step.error->sDescription.empty()) {
+    return step.error->sDescription;
+  }
+  if (step.error || step.est != estNone) {
     return "stopped by the operator";
   }
   if (step.ess == essNotRun) {
     return "not run";
+  }
+  if (step.ess == essRunning) {
+    return "not finished";
+  }
+  if (step.ess == essUnreadable) {
+    return "the analyzer's reply \"" + step.sReply.value_or("") + "\" is not a reading";
   }
   if (step.esv == esvFail) {
     if (!step.dValue || !step.sUnknown.empty() || step.ess == essOverflow) {
@@ -137,6 +147,131 @@ bool StepPassed(const SStepRecord& step) {
 
 bool StepFailed(const SStepRecord& step) {
   return step.ess != essNotRun && step.est == estNone && (step.error || !HasResult(step));
+}
+
+ERunVerdict RunVerdict(const SRunRecord& record) {
+  bool fFailed = record.ero == eroFailed || record.ero == eroOutOfLimits;
+  for (const SStepRecord& step : record.vSteps) {
+    fFailed = fFailed || StepFailed(step) || step.esv == esvFail;
+  }
+  if (fFailed) {
+    return ervFail;
+  }
+  return record.ero == eroCompleted ? ervPass : ervIncomplete;
+}
+
+std::string StepCounts(const SRunRecord& record) {
+  size_t nWithin = 0, nWithout = 0, nOutside = 0, nFailed = 0, nStopped = 0, nNotRun = 0;
+  for (const SStepRecord& step : record.vSteps) {
+    if (StepFailed(step)) {
+      ++nFailed;
+    } else if (step.est != estNone) {
+      ++nStopped;
+    } else if (step.ess == essNotRun) {
+      ++nNotRun;
+    } else if (step.esv == esvPass) {
+      ++nWithin;
+    } else if (step.esv == esvFail) {
+      ++nOutside;
+    } else {
+      ++nWithout;
+    }
+  }
+  size_t nSteps = record.vSteps.size();
+  std::string sText = std::to_string(nSteps) + (nSteps == 1 ? " step: " : " steps: ") +
+                      std::to_string(nWithin) + " within limits, " + std::to_string(nWithout) +
+                      " without limits, " + std::to_string(nOutside) + " outside, " +
+                      std::to_string(nFailed) + " failed";
+  if (nStopped > 0) {
+    sText += ", " + std::to_string(nStopped) + " stopped";
+  }
+  if (nNotRun > 0) {
+    sText += ", " + std::to_string(nNotRun) + " not run";
+  }
+  return sText;
+}
+
+bool IsReadingReply(const std::string& sReply) {
+  if (sReply == "!21" || sReply == "!32") {
+    return true;
+  }
+  // Blanks, tabs and line breaks count for nothing wherever they stand, as for the result.
+  std::string s;
+  for (char c : sReply) {
+    if (c != ' ' && c != '\t' && c != '\n' && c != '\r') {
+      s += c;
+    }
+  }
+  size_t n = 0;
+  auto Digits = [&] {
+    size_t nStart = n;
+    while (n < s.size() && std::isdigit(static_cast<unsigned char>(s[n]))) {
+      ++n;
+    }
+    return n - nStart;
+  };
+  if (n < s.size() && (s[n] == '+' || s[n] == '-')) {
+    ++n;
+  }
+  size_t nDigits = Digits();
+  if (n < s.size() && s[n] == '.') {
+    ++n;
+    nDigits += Digits();
+  }
+  if (nDigits == 0) {
+    return false;
+  }
+  if (n < s.size() && (s[n] == 'e' || s[n] == 'E')) {
+    size_t nExponent = n++;
+    if (n < s.size() && (s[n] == '+' || s[n] == '-')) {
+      ++n;
+    }
+    if (Digits() == 0) {
+      n = nExponent;  // "e" without digits is no exponent: the rest must be a unit
+    }
+  }
+  // The unit: a metric prefix or none, and a base unit, in any case.
+  std::string sUnit = s.substr(n);
+  std::transform(sUnit.begin(), sUnit.end(), sUnit.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (sUnit.empty()) {
+    return true;
+  }
+  for (const char* szPrefix : {"", "p", "n", "u", "\xc2\xb5", "m", "k", "g"}) {
+    if (!sUnit.starts_with(szPrefix)) {
+      continue;
+    }
+    std::string sBase = sUnit.substr(std::string(szPrefix).size());
+    for (const char* szBase : {"a", "v", "va", "w", "ohm", "ohms", "\xce\xa9", "hz", "s"}) {
+      if (sBase == szBase) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+std::string PersonUnit(const std::string& sUnit) {
+  if (sUnit == "uA") {
+    return "\xc2\xb5"
+           "A";
+  }
+  if (sUnit == "Ohm") {
+    return "\xce\xa9";
+  }
+  if (sUnit == "MOhm") {
+    return "M\xce\xa9";
+  }
+  return sUnit;
+}
+
+std::string PersonDisplay(const SStepRecord& step) {
+  std::string sDisplay = step.sDisplay;
+  size_t nAt = step.sUnit.empty() ? std::string::npos : sDisplay.find(" " + step.sUnit);
+  if (nAt != std::string::npos) {
+    sDisplay.replace(nAt + 1, step.sUnit.size(), PersonUnit(step.sUnit));
+  }
+  return sDisplay;
 }
 
 std::string OptionText(const SOptionValue& option) {

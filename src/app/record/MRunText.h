@@ -38,6 +38,27 @@ bool StepPassed(const SStepRecord& step);
 /// when told to keep going): it ran and, without a stop, ended in an error or without a result.
 bool StepFailed(const SStepRecord& step);
 
+/// What the run says of the device: fail when a step failed, a value is outside its limits or a
+/// reading could not be read, or the connection failed; pass when every step completed within its
+/// limits; else (stopped, interrupted, killed, steps not run) incomplete.
+ERunVerdict RunVerdict(const SRunRecord& record);
+
+/// The run's steps counted: "26 steps: 22 within limits, 4 without limits, 0 outside, 0 failed",
+/// followed by the steps stopped and not run where there are any.
+std::string StepCounts(const SRunRecord& record);
+
+/// Whether sReply reads as a reading: a number as the result reads it (blanks anywhere) followed
+/// by nothing but a unit ("0.25mA", "550.0 MOhm", "12 uA"), or one of the replies the result marks
+/// as over range or not measurable ("!21", "!32").
+bool IsReadingReply(const std::string& sReply);
+
+/// A unit as a person reads it: "µA" for "uA", "Ω" for "Ohm", "MΩ" for "MOhm"; others as they
+/// stand.
+std::string PersonUnit(const std::string& sUnit);
+
+/// The step's display (its value, unit and marker) with the unit as a person reads it.
+std::string PersonDisplay(const SStepRecord& step);
+
 /// An option's value as the reports write it: "true"/"false" for a Boolean, else the number.
 std::string OptionText(const SOptionValue& option);
 

@@ -67,6 +67,9 @@ struct SStepRecord {
   std::string sSuffix;   ///< the AC/DC marker
   std::string sUnit;
   std::string sDisplay;  ///< what a person reads: "1 234.5 V", "250 uA AC+DC", "OL MOhm"
+  /// The reply the analyzer sent for the reading, control characters escaped; none for a step
+  /// that took no reading.
+  std::optional<std::string> sReply;
   std::optional<double> dMin;
   std::optional<double> dMax;
   EStepVerdict esv = esvNone;  ///< given limits and a reading
@@ -86,9 +89,14 @@ struct SOptionValue {
 /// Everything a run's reports show; complete after every step, so that a run that ends at any
 /// point leaves a readable record.
 struct SRunRecord {
+  std::string sReportId;  ///< a UUID, new for every run
   std::string sPlanName;
   std::string sPlanFile;
-  std::string sLink;  ///< "serial:/dev/ttyUSB0", "wireless:HOST:PORT" or "simulated"
+  std::string sPlanPath;    ///< the plan file's absolute path
+  std::string sPlanSha256;  ///< of the plan file's bytes
+  CDeviceUnderTest device;
+  std::string sTester;  ///< who tested; empty where not given
+  std::string sLink;    ///< "serial:/dev/ttyUSB0", "wireless:HOST:PORT" or "simulated"
   bool fIdentified = false;
   std::string sModel;
   std::string sSerial;
@@ -97,6 +105,8 @@ struct SRunRecord {
   std::string sStarted;
   std::string sFinished;  ///< empty while the run goes on
   ERunOutcome ero = eroIncomplete;
+  /// Remarks on the run as a whole: a Stop Test pressed while remote operation ended.
+  std::vector<std::string> vRemarks;
   std::optional<SRunError> connectionError;  ///< why the connection failed
   std::vector<SStepRecord> vSteps;
 };

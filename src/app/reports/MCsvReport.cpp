@@ -36,9 +36,14 @@ std::string Optional(const std::optional<T>& value) {
 std::string CsvReport(const SRunRecord& record) {
   std::string sOut =
       "index,kind,name,id,pc,ap,nap,lead,state,value,unknown,suffix,unit,display,min,max,"
-      "verdict,error_number,error_description,started,seconds\r\n";
+      "verdict,error_number,error_description,started,seconds,reply,report_id,run_verdict,tester";
+  for (const std::string& sField : CDeviceUnderTest::Fields()) {
+    sOut += ",device_" + sField;
+  }
+  sOut += "\r\n";
+  const std::string sRunVerdict = RunVerdictText(RunVerdict(record));
   for (const SStepRecord& step : record.vSteps) {
-    const std::vector<std::string> vFields = {
+    std::vector<std::string> vFields = {
         std::to_string(step.lIndex),
         KindName(step.esk),
         step.sName,
@@ -52,7 +57,7 @@ std::string CsvReport(const SRunRecord& record) {
         step.sUnknown,
         step.sSuffix,
         step.sUnit,
-        step.sDisplay,
+        PersonDisplay(step),
         Optional(step.dMin),
         Optional(step.dMax),
         VerdictText(step.esv),
@@ -60,7 +65,14 @@ std::string CsvReport(const SRunRecord& record) {
         step.error ? step.error->sDescription : std::string(),
         step.sStarted,
         Optional(step.dSeconds),
+        Optional(step.sReply),
+        record.sReportId,
+        sRunVerdict,
+        record.sTester,
     };
+    for (const std::string& sField : CDeviceUnderTest::Fields()) {
+      vFields.push_back(record.device.Get(sField).value_or(""));
+    }
     for (size_t i = 0; i < vFields.size(); ++i) {
       sOut += (i == 0 ? "" : ",") + Field(vFields[i]);
     }

@@ -48,15 +48,31 @@ td.verdict { white-space: nowrap; }
 tr.bad td { font-weight: bold; }
 tr.bad td.verdict { text-decoration: underline; }
 .outcome { font-size: 13pt; font-weight: bold; }
+.verdict-box { font-size: 28pt; font-weight: bold; border: 3px solid #000; padding: 0.2em 0.5em;
+               margin: 0 0 0.6em 0; display: inline-block; }
+.reply { font-size: 8pt; font-family: "DejaVu Sans Mono", monospace; }
+.id { font-family: "DejaVu Sans Mono", monospace; }
+td.blank { height: 1.4em; }
 table.options td { width: 25%; }
 table.sign { margin-top: 3em; }
 table.sign td { border: none; border-top: 1px solid #000; padding-top: 4px; width: 30%; }
 table.sign td.gap { border-top: none; width: 5%; }
 @media print { body { margin: 0; } tr { page-break-inside: avoid; } }
+@page { size: A4; margin: 18mm 15mm 20mm 15mm;
+        @bottom-left { content: "Report " var(--report-id); font-size: 8pt; }
+        @bottom-right { content: "page " counter(page) " of " counter(pages); font-size: 8pt; } }
 )";
 
 std::string FactRow(const std::string& sName, const std::string& sValue) {
   return "<tr><th>" + Html(sName) + "</th><td>" + Html(sValue) + "</td></tr>\n";
+}
+
+// A fact a person fills in by hand where the record has none.
+std::string FillRow(const std::string& sName, const std::optional<std::string>& sValue) {
+  if (sValue && !sValue->empty()) {
+    return FactRow(sName, *sValue);
+  }
+  return "<tr><th>" + Html(sName) + "</th><td class=\"blank\"></td></tr>\n";
 }
 
 std::string TestText(const SStepRecord& step) {
@@ -86,10 +102,22 @@ std::string HtmlReport(const SRunRecord& record) {
   std::string sOut =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>"
       "KSV940 test report: " +
-      Html(record.sPlanName) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n";
-  sOut += "<h1>Electrical safety test report</h1>\n<table class=\"facts\">\n";
+      Html(record.sPlanName) + "</title>\n<style>" + kStyle +
+      // The page margin boxes cannot read the page's text: the id reaches them as a property.
+      ":root { --report-id: \"" + Html(record.sReportId) + "\"; }\n</style>\n</head>\n<body>\n";
+  std::string sVerdict = RunVerdictText(RunVerdict(record));
+  for (char& c : sVerdict) {
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  sOut += "<h1>Electrical safety test report</h1>\n<div class=\"verdict-box\">Verdict: " +
+          Html(sVerdict) + "</div>\n<table class=\"facts\">\n";
+  sOut += "<tr><th>Report id</th><td class=\"id\">" + Html(record.sReportId) + "</td></tr>\n";
   sOut += FactRow("Plan", record.sPlanName);
-  sOut += FactRow("Plan file", record.sPlanFile);
+  sOut += FactRow("Plan file", record.sPlanPath.empty() ? record.sPlanFile : record.sPlanPath);
+  if (!record.sPlanSha256.empty()) {
+    sOut +=
+        "<tr><th>Plan SHA-256</th><td class=\"id\">" + Html(record.sPlanSha256) + "</td></tr>\n";
+  }
   sOut +=
       FactRow("Analyzer", record.fIdentified ? record.sModel + ", serial number " + record.sSerial +
                                                    ", firmware " + record.sFirmware
@@ -105,6 +133,17 @@ std::string HtmlReport(const SRunRecord& record) {
   if (record.connectionError) {
     sOut += FactRow("Connection", record.connectionError->sDescription);
   }
+  for (const std::string& sRemark : record.vRemarks) {
+    sOut += FactRow("Remark", sRemark);
+  }
+  sOut += FillRow("Tested by", record.sTester.empty() ? std::nullopt
+                                                      : std::optional<std::string>(record.sTester));
+  sOut += "</table>\n\n<h2>Device under test</h2>\n<table class=\"facts\">\n";
+  for (const std::string& sField : CDeviceUnderTest::Fields()) {
+    std::string sName = sField;
+    sName[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sName[0])));
+    sOut += FillRow(sName, record.device.Get(sField));
+  }
   sOut +=
       "</table>\n\n<h2>Results</h2>\n<table class=\"steps\">\n<thead><tr><th "
       "class=\"number\">#</th><th>Step</th><th>Test</th><th class=\"number\">Value</th>"
@@ -113,9 +152,12 @@ std::string HtmlReport(const SRunRecord& record) {
     sOut += std::string(!StepPassed(step) ? "<tr class=\"bad\">" : "<tr>") +
             "<td class=\"number\">" + std::to_string(step.lIndex) + "</td><td>" + Html(step.sName) +
             "</td><td>" + Html(TestText(step)) + "</td><td class=\"number\">" +
-            Html(step.sDisplay) + "</td><td class=\"limits\">" + Html(LimitsText(step)) +
-            "</td><td>" + Html(StateText(step.ess)) + "</td><td class=\"verdict\">" +
-            VerdictCell(step) + "</td><td>" + Html(StepRemark(step)) + "</td></tr>\n";
+            Html(PersonDisplay(step)) +
+            (step.sReply ? "<br><span class=\"reply\">reply: " + Html(*step.sReply) + "</span>"
+                         : std::string()) +
+            "</td><td class=\"limits\">" + Html(LimitsText(step)) + "</td><td>" +
+            Html(StateText(step.ess)) + "</td><td class=\"verdict\">" + VerdictCell(step) +
+            "</td><td>" + Html(StepRemark(step)) + "</td></tr>\n";
   }
   sOut += "</tbody>\n</table>\n\n<h2>Test options</h2>\n<table class=\"options\">\n";
   for (size_t i = 0; i < record.vOptions.size(); i += 2) {
@@ -130,9 +172,10 @@ std::string HtmlReport(const SRunRecord& record) {
     }
     sOut += "</tr>\n";
   }
-  sOut +=
-      "</table>\n\n<table class=\"sign\"><tr><td>Tested by</td><td class=\"gap\"></td><td>Date"
-      "</td><td class=\"gap\"></td><td>Signature</td></tr></table>\n</body>\n</html>\n";
+  sOut += "</table>\n\n<table class=\"sign\"><tr><td>Tested by" +
+          (record.sTester.empty() ? std::string() : ": " + Html(record.sTester)) +
+          "</td><td class=\"gap\"></td><td>Date</td><td class=\"gap\"></td><td>Signature</td></tr>"
+          "</table>\n</body>\n</html>\n";
   return sOut;
 }
 

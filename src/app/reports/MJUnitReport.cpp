@@ -26,9 +26,14 @@ std::string JUnitReport(const SRunRecord& record) {
   int32_t lErrors = 0;
   int32_t lSkipped = 0;
   double dTime = 0.0;
+  // A run that did not finish (killed, or still going) is an error of its own, so that a
+  // consumer never counts it as passed.
+  bool fUnfinished = record.sFinished.empty();
   for (const SStepRecord& step : record.vSteps) {
     dTime += step.dSeconds.value_or(0.0);
-    if (step.ess == essNotRun && step.est == estNone) {
+    if (step.ess == essRunning) {
+      ++lErrors;
+    } else if (step.ess == essNotRun && step.est == estNone) {
       ++lSkipped;
     } else if (step.error && step.est == estNone) {
       ++lErrors;
@@ -46,16 +51,24 @@ std::string JUnitReport(const SRunRecord& record) {
   pugi::xml_node suite = suites.append_child("testsuite");
   suite.append_attribute("name") = record.sPlanName.c_str();
   for (pugi::xml_node node : {suites, suite}) {
-    node.append_attribute("tests") = static_cast<long long>(record.vSteps.size());
+    node.append_attribute("tests") =
+        static_cast<long long>(record.vSteps.size()) + (fUnfinished ? 1 : 0);
     node.append_attribute("failures") = lFailures;
-    node.append_attribute("errors") = lErrors;
+    node.append_attribute("errors") = lErrors + (fUnfinished ? 1 : 0);
     node.append_attribute("skipped") = lSkipped;
     node.append_attribute("time") = NumberText(std::round(dTime * 1000.0) / 1000.0).c_str();
   }
   suite.append_attribute("timestamp") = record.sStarted.c_str();
 
   pugi::xml_node properties = suite.append_child("properties");
+  AddProperty(properties, "report.id", record.sReportId);
   AddProperty(properties, "plan.file", record.sPlanFile);
+  AddProperty(properties, "plan.path", record.sPlanPath);
+  AddProperty(properties, "plan.sha256", record.sPlanSha256);
+  for (const std::string& sField : CDeviceUnderTest::Fields()) {
+    AddProperty(properties, "device." + sField, record.device.Get(sField).value_or(""));
+  }
+  AddProperty(properties, "tester", record.sTester);
   AddProperty(properties, "link", record.sLink);
   AddProperty(properties, "analyzer.model", record.sModel);
   AddProperty(properties, "analyzer.serial", record.sSerial);
@@ -63,6 +76,10 @@ std::string JUnitReport(const SRunRecord& record) {
   AddProperty(properties, "started", record.sStarted);
   AddProperty(properties, "finished", record.sFinished);
   AddProperty(properties, "outcome", OutcomeText(record.ero));
+  AddProperty(properties, "verdict", RunVerdictText(RunVerdict(record)));
+  for (const std::string& sRemark : record.vRemarks) {
+    AddProperty(properties, "remark", sRemark);
+  }
   if (record.connectionError) {
     AddProperty(properties, "connection.error", record.connectionError->sDescription);
   }
@@ -77,7 +94,11 @@ std::string JUnitReport(const SRunRecord& record) {
     testcase.append_attribute("classname") = ("ksv940." + KindName(step.esk)).c_str();
     testcase.append_attribute("time") = Seconds(step.dSeconds).c_str();
     std::string sRemark = StepRemark(step);
-    if (step.ess == essNotRun && step.est == estNone) {
+    if (step.ess == essRunning) {
+      pugi::xml_node error = testcase.append_child("error");
+      error.append_attribute("message") = "the run did not finish during this step";
+      error.append_attribute("type") = "running";
+    } else if (step.ess == essNotRun && step.est == estNone) {
       testcase.append_child("skipped").append_attribute("message") = sRemark.c_str();
     } else if (step.error && step.est == estNone) {
       pugi::xml_node error = testcase.append_child("error");
@@ -97,7 +118,19 @@ std::string JUnitReport(const SRunRecord& record) {
     if (!LimitsText(step).empty()) {
       sOut += "\nlimits: " + LimitsText(step);
     }
+    if (step.sReply) {
+      sOut += "\nreply: " + *step.sReply;
+    }
     testcase.append_child("system-out").text() = sOut.c_str();
+  }
+  if (fUnfinished) {
+    pugi::xml_node testcase = suite.append_child("testcase");
+    testcase.append_attribute("name") = "the run";
+    testcase.append_attribute("classname") = "ksv940.run";
+    testcase.append_attribute("time") = "0";
+    pugi::xml_node error = testcase.append_child("error");
+    error.append_attribute("message") = "the run did not finish";
+    error.append_attribute("type") = "incomplete";
   }
   std::ostringstream out;
   doc.save(out, "  ", pugi::format_default, pugi::encoding_utf8);

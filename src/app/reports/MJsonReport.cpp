@@ -43,7 +43,8 @@ ordered_json StepJson(const SStepRecord& step) {
   json["unknown"] = step.sUnknown;
   json["suffix"] = step.sSuffix;
   json["unit"] = step.sUnit;
-  json["display"] = step.sDisplay;
+  json["display"] = PersonDisplay(step);
+  json["reply"] = OrNull(step.sReply);
   json["min"] = OrNull(step.dMin);
   json["max"] = OrNull(step.dMax);
   json["verdict"] = TextOrNull(VerdictText(step.esv));
@@ -57,7 +58,17 @@ ordered_json StepJson(const SStepRecord& step) {
 
 std::string JsonReport(const SRunRecord& record) {
   ordered_json json;
-  json["plan"] = {{"name", record.sPlanName}, {"file", record.sPlanFile}};
+  json["report_id"] = record.sReportId;
+  json["plan"] = {{"name", record.sPlanName},
+                  {"file", record.sPlanFile},
+                  {"path", TextOrNull(record.sPlanPath)},
+                  {"sha256", TextOrNull(record.sPlanSha256)}};
+  ordered_json device = ordered_json::object();
+  for (const std::string& sField : CDeviceUnderTest::Fields()) {
+    device[sField] = OrNull(record.device.Get(sField));
+  }
+  json["device"] = device;
+  json["tester"] = TextOrNull(record.sTester);
   json["link"] = record.sLink;
   if (record.fIdentified) {
     json["analyzer"] = {
@@ -74,6 +85,8 @@ std::string JsonReport(const SRunRecord& record) {
   json["started"] = TextOrNull(record.sStarted);
   json["finished"] = TextOrNull(record.sFinished);
   json["outcome"] = OutcomeText(record.ero);
+  json["verdict"] = RunVerdictText(RunVerdict(record));
+  json["remarks"] = record.vRemarks;
   json["error"] = ErrorJson(record.connectionError);
   json["steps"] = ordered_json::array();
   for (const SStepRecord& step : record.vSteps) {

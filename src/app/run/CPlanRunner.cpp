@@ -1,5 +1,7 @@
 #include "app/run/CPlanRunner.h"
 
+#include <openssl/rand.h>
+
 #include <cmath>
 
 #include "app/record/MRunText.h"
@@ -7,6 +9,7 @@
 #include "app/reports/CReportSet.h"
 #include "app/run/ECommandExit.h"
 #include "app/run/IWallClock.h"
+#include "dialogs/FStopOnPC.h"
 #include "host/IOrvexMtiData.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
@@ -16,6 +19,7 @@
 #include "platform/core/CContext.h"
 #include "platform/core/CMessagePump.h"
 #include "platform/core/MText.h"
+#include "platform/forms/IFormView.h"
 #include "plugin/CKsvVti.h"
 #include "support/MError.h"
 
@@ -57,6 +61,48 @@ CKsvSafetyTest ProtectiveEarthTest() {
   return protectiveEarth;
 }
 
+// A version 4 UUID from OpenSSL's random generator: the report's id, new for every run.
+std::string NewReportId() {
+  unsigned char bytes[16] = {};
+  if (RAND_bytes(bytes, sizeof bytes) != 1) {
+    return {};
+  }
+  bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40);
+  bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80);
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string sId;
+  for (size_t i = 0; i < sizeof bytes; ++i) {
+    sId += (i == 4 || i == 6 || i == 8 || i == 10) ? "-" : "";
+    sId += kHex[bytes[i] >> 4];
+    sId += kHex[bytes[i] & 0xF];
+  }
+  return sId;
+}
+
+// Passes forms on to the operator's view and notes a Stop Test pressed in a stop dialog. While
+// remote operation ends, such a press changes nothing the plug-in sends; the record keeps it.
+class CStopNotingView : public IFormView {
+ public:
+  explicit CStopNotingView(std::shared_ptr<IFormView> pView) : mpView(std::move(pView)) {}
+  void FormShown(CForm& frm) override { mpView->FormShown(frm); }
+  void FormChanged(CForm& frm, const CControl* pControl) override {
+    mpView->FormChanged(frm, pControl);
+  }
+  void FormHidden(CForm& frm) override {
+    mpView->FormHidden(frm);
+    const auto* pStop = dynamic_cast<const FStopOnPC*>(&frm);
+    mfStopPressed = mfStopPressed || (pStop != nullptr && pStop->Cancel());
+  }
+  void Show(const std::string& sText, const std::string& sTitle, bool fExclamation) override {
+    mpView->Show(sText, sTitle, fExclamation);
+  }
+  bool StopPressed() const { return mfStopPressed; }
+
+ private:
+  std::shared_ptr<IFormView> mpView;
+  bool mfStopPressed = false;
+};
+
 CAutomationError Caught() {
   return CAutomationError::FromCurrentException();
 }
@@ -66,8 +112,12 @@ CAutomationError Caught() {
 CPlanRunner::CPlanRunner(CKsvVti& vti, IWindow& testGuide, const CTestPlan& plan,
                          CReportSet& reports, IRunObserver& observer)
     : mVti(vti), mTestGuide(testGuide), mPlan(plan), mReports(reports), mObserver(observer) {
+  mRecord.sReportId = NewReportId();
   mRecord.sPlanName = plan.Name();
   mRecord.sPlanFile = plan.File();
+  mRecord.sPlanPath = plan.AbsolutePath();
+  mRecord.sPlanSha256 = plan.Sha256();
+  mRecord.device = plan.Device();
   int32_t lIndex = 0;
   for (const SPlanStep& step : plan.Steps()) {
     SStepRecord record;
@@ -133,7 +183,15 @@ int CPlanRunner::Run(int16_t iPort, const std::string& sLink, bool fKeepGoing) {
   }
   // Remote operation is ended whatever happened; what goes to the analyzer then is the plug-in's
   // own rule (after a failed exchange, nothing).
-  mVti.EndRemote(&mTestGuide);
+  auto pView = std::make_shared<CStopNotingView>(CContext::Share<IFormView>());
+  {
+    CContextScope scope;
+    scope.Set<IFormView>(pView);
+    mVti.EndRemote(&mTestGuide);
+  }
+  if (pView->StopPressed()) {
+    mRecord.vRemarks.push_back("Stop Test was pressed while remote operation ended");
+  }
   return Finish();
 }
 
@@ -163,10 +221,13 @@ void CPlanRunner::RunStep(size_t nStep) {
   IWallClock& wall = CContext::Get<IWallClock>();
   IClock& clock = CContext::Get<CMessagePump>().Clock();
   record.sStarted = wall.IsoTime(wall.NowEpochUs());
-  record.ess = essNotPerformed;
+  // The reports say which step runs, so that a run killed in it reads as one.
+  record.ess = essRunning;
+  mReports.Write(mRecord);
   mObserver.StepStarting(mRecord, nStep);
   int64_t lStartUs = clock.NowUs();
   bool fFlagBefore = mVti.FlagAbort();
+  std::shared_ptr<CKsvTestResult> pResultBefore = mVti.TestResult();
   bool fFailed = false;
   try {
     if (step.esk == eskTest) {
@@ -193,17 +254,22 @@ void CPlanRunner::RunStep(size_t nStep) {
                                   : "High voltage: off";
     }
   } else {
-    ReadResult(step, record);
+    // The plug-in starts a new result with every test and zeroing; one that failed before it
+    // did leaves the earlier step's result, which is not this step's reading.
+    bool fNewResult = mVti.TestResult() != pResultBefore;
+    ReadResult(step, record, fNewResult);
   }
   // Stop Test in a dialog ends a test without an error (on the serial link) and leaves FlagAbort
   // set; on the wireless link it ends with errVTI_UserAbort. Zeroing and the high-voltage check
   // show no dialogs, so there FlagAbort only tells of a failed exchange.
   bool fUserAbort = record.error && record.error->lNumber == errVTI_UserAbort;
   if (fUserAbort || (!fFailed && step.esk == eskTest && mVti.FlagAbort())) {
-    record.est = estOperator;
+    record.est = mfInterrupted ? estInterrupt : estOperator;
   }
 
-  if ((record.dMin || record.dMax) && HasResult(record)) {
+  if (record.ess == essUnreadable) {
+    record.esv = esvFail;
+  } else if ((record.dMin || record.dMax) && HasResult(record)) {
     bool fComparable = record.dValue && record.sUnknown.empty() && record.ess == essCompleted;
     bool fWithin = fComparable && (!record.dMin || *record.dValue >= *record.dMin) &&
                    (!record.dMax || *record.dValue <= *record.dMax);
@@ -211,9 +277,18 @@ void CPlanRunner::RunStep(size_t nStep) {
   }
 }
 
-void CPlanRunner::ReadResult(const SPlanStep& step, SStepRecord& record) const {
+void CPlanRunner::ReadResult(const SPlanStep& step, SStepRecord& record, bool fNewResult) const {
   const CKsvTestResult& result = *mVti.TestResult();
   record.ess = StateOf(result.State());
+  if (fNewResult && result.Reading()) {
+    record.sReply = EscapeControls(*result.Reading());
+    // The plug-in reads any reply as a number (a garbled one as 0); the record does not take a
+    // reply that is not a reading as a value. An empty reply leaves no result already.
+    if (!result.Reading()->empty() && !IsReadingReply(*result.Reading())) {
+      record.ess = essUnreadable;
+      return;
+    }
+  }
   record.sUnknown = result.ValueUnknown();
   record.sSuffix = result.UnitSuffix();
   if (!HasResult(record) || !step.fTakesReading) {
@@ -252,7 +327,7 @@ int CPlanRunner::Finish() {
     mRecord.ero = eroNoAnalyzer;
     iExit = ecxNoInstrument;
   } else if (fStopped) {
-    mRecord.ero = eroStopped;
+    mRecord.ero = mfInterrupted ? eroInterrupted : eroStopped;
     iExit = ecxUserAbort;
   } else if (fFailed) {
     mRecord.ero = eroFailed;

@@ -21,7 +21,7 @@ class IWindow;
 /// starts; after a step that failed the run stops too, unless it is told to keep going; an
 /// interrupt (Ctrl-C) lets the running step end as the plug-in decides and starts no other;
 /// remote operation is ended in every case. The reports are rewritten before the connection,
-/// after the connection, after every step and at the end.
+/// after the connection, when every step starts and ends, and at the end.
 class CPlanRunner {
  public:
   /// vti has its options set (the plan's, then the command line's); testGuide owns the dialogs.
@@ -42,11 +42,13 @@ class CPlanRunner {
   void Interrupt();
 
   const SRunRecord& Record() const { return mRecord; }
+  /// Who tests, for the record.
+  void SetTester(const std::string& sTester) { mRecord.sTester = sTester; }
 
  private:
   bool Connect(int16_t iPort);
   void RunStep(size_t nStep);
-  void ReadResult(const SPlanStep& step, SStepRecord& record) const;
+  void ReadResult(const SPlanStep& step, SStepRecord& record, bool fNewResult) const;
   int Finish();
 
   CKsvVti& mVti;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <regex>
 
 #include "app/commands/MCommandLine.h"
 #include "app/run/IWallClock.h"
@@ -65,6 +66,8 @@ SPlanRun RunCommand(std::vector<std::string> vArgs, const std::string& sScenario
                     const std::function<void(const test::CTempDir&)>& fnOnCommand = {},
                     const std::string& sWhen = {}) {
   unsetenv("KSV940_WIFI");
+  unsetenv("KSV940_TESTER");
+  setenv("LC_ALL", "C", 1);  // units and the dash as plain ASCII
   SPlanRun result;
   result.pDir = std::make_shared<test::CTempDir>();
   const test::CTempDir& dir = *result.pDir;
@@ -108,6 +111,9 @@ TEST(CmdRun, EachWayARunEndsShowsInTheTableTheExitCodeTheLineAndTheReport) {
   const std::string kLeakage = kDone + "2/3  Earth leakage, normal condition  ";
   const std::string kEncl = "3/3  Enclosure, NC                    12 uA AC+DC         completed\n";
   const std::string kComm = "The test could not be completed due to a communication error\n";
+  const std::string kFailedOne =
+      "Verdict: FAIL - 3 steps: 0 within limits, 1 without limits, 0 outside, 1 failed, 1 not "
+      "run\n";
   const std::string kSerial = std::string(kConnect) + kZero;
   const std::string kToAp =
       "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\nmode=acdc\r\nap=all\r\n";
@@ -121,26 +127,39 @@ TEST(CmdRun, EachWayARunEndsShowsInTheTableTheExitCodeTheLineAndTheReport) {
     std::string sOutcome;
   };
   const std::vector<SRow> rows = {
-      {"", "auto", 0, kLeakage + "250 uA AC+DC        completed      pass\n" + kEncl,
+      {"", "auto", 0,
+       kLeakage + "250 uA AC+DC        completed      pass\n" + kEncl +
+           "Verdict: PASS - 3 steps: 1 within limits, 2 without limits, 0 outside, 0 failed\n",
        kSerial + kEarthLeakage + kEnclosure + kEndRemote, "completed completed completed",
        "completed"},
       {"reading earthl 0.65mA", "auto", 5,
-       kLeakage + "650 uA AC+DC        completed      FAIL  above max 500 uA\n" + kEncl, "",
-       "completed completed completed", "out of limits"},
+       kLeakage + "650 uA AC+DC        completed      FAIL  above max 500 uA\n" + kEncl +
+           "Verdict: FAIL - 3 steps: 0 within limits, 2 without limits, 1 outside, 0 failed\n",
+       "", "completed completed completed", "out of limits"},
       // An error reply mid-test stops the plan; nothing goes out after the failed exchange.
       {"on mdual every error 30", "auto", 1,
-       kLeakage + "                    not performed  " + kComm,
+       kLeakage + "                    not performed  " + kComm + kFailedOne,
        kSerial + kToAp + "mdual=off\r\nmdual=off\r\nmdual=off\r\n",
-       "completed not performed skipped", "failed"},
+       "completed not performed not run", "failed"},
+      // A reply that is not a reading fails its step, whatever the plug-in made of it (0).
+      {"reading earthl 0,25mA", "auto", 1,
+       kLeakage +
+           "                    unreadable     FAIL  the analyzer's reply \"0,25mA\" is not "
+           "a reading\n" +
+           kFailedOne,
+       "", "completed unreadable not run", "failed"},
       {"on earthl every silent", "auto", 1,
-       kLeakage + "                    not performed  Instrument is not responding, Please "
-                  "restart the instrument.\n",
-       kSerial + "std=none\r\nearthl\r\nearthl\r\nearthl\r\n", "completed not performed skipped",
+       kLeakage +
+           "                    not performed  Instrument is not responding, Please "
+           "restart the instrument.\n" +
+           kFailedOne,
+       kSerial + "std=none\r\nearthl\r\nearthl\r\nearthl\r\n", "completed not performed not run",
        "failed"},
       // --keep-going runs the next step after a failed one, whose standard command the latch of
       // the failed exchange skips.
       {"on earthl every error 30", "auto --keep-going", 1,
-       kLeakage + "                    not performed  " + kComm + kEncl,
+       kLeakage + "                    not performed  " + kComm + kEncl +
+           "Verdict: FAIL - 3 steps: 0 within limits, 2 without limits, 0 outside, 1 failed\n",
        kSerial +
            "std=none\r\nearthl\r\nearthl\r\nearthl\r\nencl\r\nearth=c\r\nstat2\r\npol=off\r\n"
            "pol=n\r\nneut=c\r\nmode=acdc\r\nap=1\r\nmdual=off\r\nmread\r\n\\e\r\n" +
@@ -148,8 +167,10 @@ TEST(CmdRun, EachWayARunEndsShowsInTheTableTheExitCodeTheLineAndTheReport) {
        "completed not performed completed", "failed"},
       // Stop Test in a dialog starts no further step.
       {"", "auto:stop --set StopAfterNewPC=true", 3,
-       kLeakage + "                    not performed  stopped by the operator\n",
-       kSerial + kToAp + kEndRemote, "completed not performed skipped", "stopped"}};
+       kLeakage + "                    not performed  stopped by the operator\n" +
+           "Verdict: INCOMPLETE - 3 steps: 0 within limits, 1 without limits, 0 outside, 0 "
+           "failed, 1 stopped, 1 not run\n",
+       kSerial + kToAp + kEndRemote, "completed not performed not run", "stopped"}};
   for (const SRow& row : rows) {
     SCOPED_TRACE(row.sArgs + " " + row.szScenario);
     std::vector<std::string> vArgs = {"run",      "PLAN",       "--port",    "5",
@@ -179,18 +200,22 @@ TEST(CmdRun, CtrlCGivesUpTheConnectionOrEndsTheRunningStepAndStartsNoOther) {
         RunCommand({"run", "PLAN", "--port", "5", "--operator", "auto", "--report", "DIR/r.json"},
                    fConnecting ? "on stat every silent" : "", kPlan, lInterruptAtUs);
     EXPECT_EQ(r.run.iExit, ecxUserAbort);
-    EXPECT_EQ(r.report["outcome"], "stopped");
+    EXPECT_EQ(r.report["outcome"], "interrupted");
+    EXPECT_EQ(r.report["verdict"], "incomplete");
     if (fConnecting) {
-      EXPECT_EQ(r.run.sOut, "");
-      EXPECT_EQ(StatesOf(r.report), "skipped skipped skipped");
+      EXPECT_EQ(r.run.sOut,
+                "Verdict: INCOMPLETE - 3 steps: 0 within limits, 0 without limits, 0 outside, 0 "
+                "failed, 3 not run\n");
+      EXPECT_EQ(StatesOf(r.report), "not run not run not run");
       EXPECT_EQ(r.report["error"]["number"], errVTI_UserAbort);
       continue;
     }
     EXPECT_EQ(r.run.sOut,
               "1/3  Zero the test leads              0.000 Ohm AC+DC     completed\n"
-              "2/3  Earth leakage, normal condition                      not performed  stopped "
-              "by the operator\n");
-    EXPECT_EQ(StatesOf(r.report), "completed not performed skipped");
+              "2/3  Earth leakage, normal condition                      not performed  "
+              "interrupted\nVerdict: INCOMPLETE - 3 steps: 0 within limits, 1 without limits, 0 "
+              "outside, 0 failed, 1 stopped, 1 not run\n");
+    EXPECT_EQ(StatesOf(r.report), "completed not performed not run");
     // The plug-in skips the rest of the test; the run ends remote operation as always.
     EXPECT_EQ(r.sSent, std::string(kConnect) + kZero +
                            "std=none\r\nearthl\r\nstat2\r\npol=off\r\npol=n\r\nneut=c\r\n"
@@ -202,20 +227,45 @@ TEST(CmdRun, CtrlCGivesUpTheConnectionOrEndsTheRunningStepAndStartsNoOther) {
 TEST(CmdRun, ReportsAreRewrittenAfterEachStepAndHoldTheRecord) {
   std::string sPlan = kPlan;
   sPlan.replace(sPlan.find("Enclosure, NC"), 13, "Enclosure, &quot;NC&quot;");
+  sPlan.replace(sPlan.find("<Calibrate/>"), 0, "<Device model=\"Pump 7\" type=\"BF\"/>\n  ");
   json midRun;
+  std::string sMidJUnit;
   SPlanRun r = RunCommand(
-      {"run", "PLAN", "--port", "5", "--operator", "auto", "--report", "DIR/r.json", "--report",
-       "DIR/r.csv", "--report", "DIR/r.xml", "--report", "DIR/r.html"},
+      {"run",       "PLAN",      "--port",       "5",          "--operator",
+       "auto",      "--report",  "DIR/r.json",   "--report",   "DIR/r.csv",
+       "--report",  "DIR/r.xml", "--report",     "DIR/r.html", "--tester",
+       "A. Tester", "--device",  "asset=INV-17", "--device",   "type=CF"},
       "reading earthl 0.65mA", sPlan, -1,
-      [&](const test::CTempDir& dir) { midRun = json::parse(ReadFile(dir.PathOf("r.json"))); },
+      [&](const test::CTempDir& dir) {
+        midRun = json::parse(ReadFile(dir.PathOf("r.json")));
+        sMidJUnit = ReadFile(dir.PathOf("r.xml"));
+      },
       "encl");
-  // When the third step begins, the report holds the first two.
-  EXPECT_EQ(StatesOf(midRun), "completed completed skipped");
+  // When the third step has begun, the report holds the first two and says the third runs: a run
+  // killed now reads as one that did not finish, in JUnit as errors.
+  EXPECT_EQ(StatesOf(midRun), "completed completed running");
+  EXPECT_EQ(midRun["verdict"], "fail");
+  EXPECT_NE(sMidJUnit.find("tests=\"4\" failures=\"1\" errors=\"2\" skipped=\"0\""),
+            std::string::npos)
+      << sMidJUnit;
+  EXPECT_NE(sMidJUnit.find("<error message=\"the run did not finish\" type=\"incomplete\" />"),
+            std::string::npos);
   EXPECT_EQ(midRun["outcome"], "incomplete");
   EXPECT_EQ(midRun["finished"], nullptr);
-  EXPECT_EQ(midRun["steps"][2]["started"], nullptr);
+  EXPECT_EQ(midRun["steps"][2]["started"], "2024-05-17T11:30:04+02:00");
 
   EXPECT_EQ(r.run.iExit, ecxOutOfLimits);
+  // Every report carries the run's id, the device (the plan's, --device over it), the tester and
+  // the verdict; the plan file is named by its absolute path and SHA-256.
+  const std::string sId = r.report["report_id"];
+  EXPECT_TRUE(std::regex_match(
+      sId, std::regex("[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}")));
+  EXPECT_EQ(r.report["device"], json::parse(R"({"asset": "INV-17", "manufacturer": null,
+      "model": "Pump 7", "serial": null, "location": null, "class": null, "type": "CF"})"));
+  EXPECT_EQ(r.report["tester"], "A. Tester");
+  EXPECT_EQ(r.report["verdict"], "fail");
+  EXPECT_EQ(r.report["plan"]["path"], r.pDir->PathOf("plan.xml"));
+  EXPECT_EQ(r.report["plan"]["sha256"].get<std::string>().size(), 64u);
   EXPECT_EQ(r.report["link"], "serial:/dev/ttyS4");
   EXPECT_EQ(r.report["analyzer"],
             json::parse(R"({"model": "KSV 940", "serial": "K9400123", "firmware": "1.20"})"));
@@ -227,21 +277,28 @@ TEST(CmdRun, ReportsAreRewrittenAfterEachStepAndHoldTheRecord) {
   EXPECT_EQ(r.report["steps"][1], json::parse(R"({
       "index": 2, "kind": "test", "name": "Earth leakage, normal condition", "id": 8, "pc": 3,
       "ap": "all", "nap": "", "lead": -1, "state": "completed", "value": 650.0, "unknown": "",
-      "suffix": "AC+DC", "unit": "uA", "display": "650 uA AC+DC", "min": null, "max": 500.0,
+      "suffix": "AC+DC", "unit": "uA", "display": "650 µA AC+DC", "reply": "0.65mA",
+      "min": null, "max": 500.0,
       "verdict": "fail", "error": null, "started": "2024-05-17T11:30:00+02:00",
       "seconds": 3.743})"));
   EXPECT_EQ(r.report["steps"][0]["kind"], "calibrate");
 
   test::CTempDir& dir = *r.pDir;
+  const std::string sRunColumns = "," + sId + ",fail,A. Tester,INV-17,,Pump 7,,,,CF\r\n";
   EXPECT_EQ(ReadFile(dir.PathOf("r.csv")),
             "index,kind,name,id,pc,ap,nap,lead,state,value,unknown,suffix,unit,display,min,max,"
-            "verdict,error_number,error_description,started,seconds\r\n"
-            "1,calibrate,Zero the test leads,,,,,,completed,0,,AC+DC,Ohm,0.000 Ohm AC+DC,,,,,,"
-            "2024-05-17T11:30:00+02:00,0.012\r\n"
-            "2,test,\"Earth leakage, normal condition\",8,3,all,,-1,completed,650,,AC+DC,uA,650 uA "
-            "AC+DC,,500,fail,,,2024-05-17T11:30:00+02:00,3.743\r\n"
-            "3,test,\"Enclosure, \"\"NC\"\"\",9,3,1,,1,completed,12,,AC+DC,uA,12 uA AC+DC,,,,,,"
-            "2024-05-17T11:30:04+02:00,1.939\r\n");
+            "verdict,error_number,error_description,started,seconds,reply,report_id,run_verdict,"
+            "tester,device_asset,device_manufacturer,device_model,device_serial,device_location,"
+            "device_class,device_type\r\n"
+            "1,calibrate,Zero the test leads,,,,,,completed,0,,AC+DC,Ohm,0.000 Ω AC+DC,,,,,,"
+            "2024-05-17T11:30:00+02:00,0.012,0.000" +
+                sRunColumns +
+                "2,test,\"Earth leakage, normal condition\",8,3,all,,-1,completed,650,,AC+DC,uA,"
+                "650 µA AC+DC,,500,fail,,,2024-05-17T11:30:00+02:00,3.743,0.65mA" +
+                sRunColumns +
+                "3,test,\"Enclosure, \"\"NC\"\"\",9,3,1,,1,completed,12,,AC+DC,uA,12 µA AC+DC,,,,,,"
+                "2024-05-17T11:30:04+02:00,1.939,12uA" +
+                sRunColumns);
   std::string sJUnit = ReadFile(dir.PathOf("r.xml"));
   EXPECT_NE(sJUnit.find("<testsuite name=\"Two leakages\" tests=\"3\" failures=\"1\" errors=\"0\" "
                         "skipped=\"0\""),
@@ -249,6 +306,12 @@ TEST(CmdRun, ReportsAreRewrittenAfterEachStepAndHoldTheRecord) {
       << sJUnit;
   EXPECT_NE(sJUnit.find("<failure message=\"above max 500 uA\" type=\"out of limits\" />"),
             std::string::npos);
+  for (const std::string& sProperty : std::vector<std::string>{
+           "report.id\" value=\"" + sId, std::string("verdict\" value=\"fail"),
+           std::string("tester\" value=\"A. Tester"), std::string("device.type\" value=\"CF")}) {
+    EXPECT_NE(sJUnit.find("<property name=\"" + sProperty + "\" />"), std::string::npos)
+        << sProperty;
+  }
   // One page that needs nothing from elsewhere, with the verdict in words.
   std::string sHtml = ReadFile(dir.PathOf("r.html"));
   EXPECT_EQ(sHtml.find("<script"), std::string::npos);
@@ -257,6 +320,14 @@ TEST(CmdRun, ReportsAreRewrittenAfterEachStepAndHoldTheRecord) {
   EXPECT_NE(sHtml.find("<td class=\"verdict\">FAIL</td><td>above max 500 uA</td>"),
             std::string::npos);
   EXPECT_NE(sHtml.find("Enclosure, &quot;NC&quot;"), std::string::npos);
+  for (const std::string& sText : std::vector<std::string>{
+           "<div class=\"verdict-box\">Verdict: FAIL</div>",
+           "650 µA AC+DC<br><span class=\"reply\">reply: 0.65mA",
+           "<tr><th>Model</th><td>Pump 7</td></tr>", "<tr><th>Serial</th><td class=\"blank\"></td>",
+           "Tested by: A. Tester</td>", "--report-id: \"" + sId,
+           "counter(page) \" of \" counter(pages)"}) {
+    EXPECT_NE(sHtml.find(sText), std::string::npos) << sText;
+  }
 }
 
 TEST(CmdRun, AMalformedPlanIsRefusedWithItsFileAndLineAndNothingIsSent) {

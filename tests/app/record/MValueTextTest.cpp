@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/record/MRunText.h"
 #include "app/record/MValueText.h"
 
 namespace ksv940 {
@@ -34,6 +35,18 @@ TEST(MValueText, AValueReadsAsTheHostsDisplayPatternShowsIt) {
     EXPECT_EQ(FormatValue(row.fValue, row.szPattern), row.szText);
   }
   EXPECT_EQ(ReadableValue(230.1F), 230.1);
+}
+
+// A reply is a reading when the result can take its number, and nothing but a unit follows it.
+TEST(MRunText, AReplyIsAReadingOnlyWhenItIsANumberAndAUnit) {
+  for (const char* szReply : {"0.25mA", "12uA", "550.0", " 0. 2 5 mA", "-1.5e2 V", "230.1v",
+                              "2MOhm", "0.095 Ohm", ".5A", "1E3", "!21", "!32"}) {
+    EXPECT_TRUE(IsReadingReply(szReply)) << szReply;
+  }
+  for (const char* szReply :
+       {"abc", "OL", ">2.00mA", "0,25mA", "!22", "!37", "12uA AC", "1e", "mA", "-", "12 apples"}) {
+    EXPECT_FALSE(IsReadingReply(szReply)) << szReply;
+  }
 }
 
 }  // namespace
