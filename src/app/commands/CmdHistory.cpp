@@ -33,15 +33,6 @@ struct SHistoryArgs {
   std::vector<std::string> vDevice;
 };
 
-// Where the store is: --db, else KSV940_DB, else the person's own.
-std::string StoreWhere(const std::string& sDb) {
-  if (!sDb.empty()) {
-    return sDb;
-  }
-  const char* pszDb = getenv("KSV940_DB");
-  return pszDb != nullptr && *pszDb != '\0' ? pszDb : IResultsStore::DefaultWhere();
-}
-
 // "-" is standard output; any other name a file, replaced whole.
 bool Write(const std::string& sPath, const std::string& sText, SCommandContext& ctx) {
   if (sPath == "-") {
@@ -79,7 +70,7 @@ int ShowHistory(const SHistoryArgs& args, SCommandContext& ctx) {
   query.fSteps = query.fSteps || !args.sJson.empty() || !args.sCsv.empty();
   std::vector<SStoredRun> vRuns;
   try {
-    std::string sWhere = StoreWhere(args.sDb);
+    std::string sWhere = IResultsStore::ChosenWhere(args.sDb);
     // history only reads: a store that is not there is not created.
     if (sWhere.find("://") == std::string::npos && access(sWhere.c_str(), F_OK) != 0) {
       ctx.err << "ksv940 history: there is no results store at " << sWhere << "\n";

@@ -156,6 +156,14 @@ std::string IResultsStore::DefaultWhere() {
   return std::string(pszHome != nullptr ? pszHome : "") + "/.local/share/ksv940/results.db";
 }
 
+std::string IResultsStore::ChosenWhere(const std::string& sDb) {
+  if (!sDb.empty()) {
+    return sDb;
+  }
+  const char* pszDb = getenv("KSV940_DB");
+  return pszDb != nullptr && *pszDb != '\0' ? pszDb : DefaultWhere();
+}
+
 CResultsStore::CResultsStore(std::unique_ptr<ISqlConnection> pConnection, std::string sWhere)
     : mpConnection(std::move(pConnection)), msWhere(std::move(sWhere)) {
   PrepareSchema(*mpConnection, msWhere);

@@ -46,6 +46,8 @@ class IResultsStore {
   /// Where a run keeps its results when nothing else is said: $XDG_DATA_HOME/ksv940/results.db,
   /// else ~/.local/share/ksv940/results.db.
   static std::string DefaultWhere();
+  /// The store a command uses: sDb when given, else KSV940_DB when set, else DefaultWhere().
+  static std::string ChosenWhere(const std::string& sDb);
 };
 
 }  // namespace ksv940

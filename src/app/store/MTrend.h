@@ -17,6 +17,10 @@ std::string ChangeText(double dChange, const std::string& sUnit);
 std::string TrendRemark(const SStoredStep& step, const SPreviousValue& previous,
                         double dWarnPercent);
 
+/// sIso ("2024-05-17T09:30:05+02:00", or already "...Z") as UTC: "2024-05-17T07:30:05Z"; the
+/// empty text stays empty.
+std::string UtcTime(const std::string& sIso);
+
 /// A number as its shortest decimal text, "." for the point whatever the locale.
 std::string StoreNumberText(double dValue);
 

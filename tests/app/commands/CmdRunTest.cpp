@@ -90,6 +90,10 @@ SPlanRun RunCommand(std::vector<std::string> vArgs, const std::string& sScenario
       sArg = dir.PathOf(sArg.substr(4));
     }
   }
+  // A run keeps its results in a store of the test's own, never in the person's home.
+  if (vArgs.front() == "run" && std::find(vArgs.begin(), vArgs.end(), "--no-db") == vArgs.end()) {
+    vArgs.insert(vArgs.end(), {"--db", dir.PathOf("results.db")});
+  }
   result.run = test::RunInProcess(vArgs);
   result.sSent += rig.TakeSent();
   std::string sJson = ReadFile(dir.PathOf("r.json"));
