@@ -91,7 +91,8 @@ SPlanRun RunCommand(std::vector<std::string> vArgs, const std::string& sScenario
     }
   }
   // A run keeps its results in a store of the test's own, never in the person's home.
-  if (vArgs.front() == "run" && std::find(vArgs.begin(), vArgs.end(), "--no-db") == vArgs.end()) {
+  if (vArgs.front() == "run" && std::find(vArgs.begin(), vArgs.end(), "--no-db") == vArgs.end() &&
+      std::find(vArgs.begin(), vArgs.end(), "--db") == vArgs.end()) {
     vArgs.insert(vArgs.end(), {"--db", dir.PathOf("results.db")});
   }
   result.run = test::RunInProcess(vArgs);
@@ -332,6 +333,37 @@ TEST(CmdRun, ReportsAreRewrittenAfterEachStepAndHoldTheRecord) {
            "counter(page) \" of \" counter(pages)"}) {
     EXPECT_NE(sHtml.find(sText), std::string::npos) << sText;
   }
+}
+
+TEST(CmdRun, EachValueStandsBesideTheDevicesLastOneInTheStore) {
+  test::CTempDir store;
+  std::vector<std::string> vArgs = {"run",        "PLAN",     "--port",   "5",
+                                    "--operator", "auto",     "--report", "DIR/r.json",
+                                    "--device",   "asset=A1", "--db",     store.PathOf("r.db")};
+  EXPECT_EQ(RunCommand(vArgs, "reading earthl 0.2mA").run.iExit, 0);
+  SPlanRun second = RunCommand(vArgs, "reading earthl 0.35mA");
+  EXPECT_EQ(second.run.iExit, 0) << second.run.sErr;
+  EXPECT_NE(second.run.sOut.find("350 uA AC+DC        completed      pass  was 200 uA AC+DC on "
+                                 "2024-05-17, +150 uA  worse since 2024-05-17 (+150 uA)\n"),
+            std::string::npos)
+      << second.run.sOut;
+  EXPECT_EQ(second.report["steps"][1]["previous"],
+            json({{"value", 200},
+                  {"display", "200 uA AC+DC"},
+                  {"date", "2024-05-17T07:30:00Z"},
+                  {"trend", "worse since 2024-05-17 (+150 uA)"}}));
+  EXPECT_EQ(second.report["steps"][2]["previous"]["trend"], nullptr);  // no limits
+  SRun history = test::RunInProcess({"history", "--asset", "A1", "--db", store.PathOf("r.db")});
+  EXPECT_NE(history.sOut.find("350 uA AC+DC pass  200 uA AC+DC pass"), std::string::npos)
+      << history.sOut;
+
+  // A store that cannot be opened ends the run before anything is sent.
+  std::string sBad = store.PathOf("r.db/x");
+  SPlanRun refused = RunCommand({"run", "PLAN", "--port", "5", "--db", sBad}, "");
+  EXPECT_EQ(refused.run.iExit, 2);
+  EXPECT_EQ(refused.sSent, "");
+  EXPECT_EQ(refused.run.sErr,
+            "ksv940 run: the results store " + sBad + " cannot be made: Not a directory\n");
 }
 
 TEST(CmdRun, AMalformedPlanIsRefusedWithItsFileAndLineAndNothingIsSent) {
