@@ -285,16 +285,16 @@ TEST(CmdRun, ReportsAreRewrittenAfterEachStepAndHoldTheRecord) {
       "suffix": "AC+DC", "unit": "uA", "display": "650 µA AC+DC", "reply": "0.65mA",
       "min": null, "max": 500.0,
       "verdict": "fail", "error": null, "started": "2024-05-17T11:30:00+02:00",
-      "seconds": 3.743})"));
+      "seconds": 3.743, "previous": null})"));
   EXPECT_EQ(r.report["steps"][0]["kind"], "calibrate");
 
   test::CTempDir& dir = *r.pDir;
-  const std::string sRunColumns = "," + sId + ",fail,A. Tester,INV-17,,Pump 7,,,,CF\r\n";
+  const std::string sRunColumns = "," + sId + ",fail,A. Tester,INV-17,,Pump 7,,,,CF,,,,\r\n";
   EXPECT_EQ(ReadFile(dir.PathOf("r.csv")),
             "index,kind,name,id,pc,ap,nap,lead,state,value,unknown,suffix,unit,display,min,max,"
             "verdict,error_number,error_description,started,seconds,reply,report_id,run_verdict,"
             "tester,device_asset,device_manufacturer,device_model,device_serial,device_location,"
-            "device_class,device_type\r\n"
+            "device_class,device_type,previous_value,previous_display,previous_date,trend\r\n"
             "1,calibrate,Zero the test leads,,,,,,completed,0,,AC+DC,Ohm,0.000 Ω AC+DC,,,,,,"
             "2024-05-17T11:30:00+02:00,0.012,0.000" +
                 sRunColumns +
@@ -350,7 +350,7 @@ TEST(CmdRun, EachValueStandsBesideTheDevicesLastOneInTheStore) {
   EXPECT_EQ(second.report["steps"][1]["previous"],
             json({{"value", 200},
                   {"display", "200 uA AC+DC"},
-                  {"date", "2024-05-17T07:30:00Z"},
+                  {"date", "2024-05-17T09:30:00Z"},
                   {"trend", "worse since 2024-05-17 (+150 uA)"}}));
   EXPECT_EQ(second.report["steps"][2]["previous"]["trend"], nullptr);  // no limits
   SRun history = test::RunInProcess({"history", "--asset", "A1", "--db", store.PathOf("r.db")});
