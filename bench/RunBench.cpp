@@ -84,7 +84,14 @@ int main(int argc, char** argv) {
   ksv940::InstallHostDefaults();
   std::string sPlan = argc > 1 ? argv[1] : std::string(KSV940_SOURCE_DIR) + "/plans/sample.xml";
   int64_t lStartUs = TimeOfDayUs();
-  SCommandRun run = RunKsv940({"run", sPlan, "--simulate", "--operator", "auto"});
+  // The run keeps its steps in a results store of its own, as a run does by default.
+  char szDir[] = "/tmp/ksv940-runbench-XXXXXX";
+  std::string sDb = std::string(mkdtemp(szDir) != nullptr ? szDir : "/tmp") + "/results.db";
+  SCommandRun run = RunKsv940({"run", sPlan, "--simulate", "--operator", "auto", "--db", sDb});
+  std::remove(sDb.c_str());
+  std::remove((sDb + "-wal").c_str());
+  std::remove((sDb + "-shm").c_str());
+  rmdir(szDir);
   if (!run.fRan) {
     std::printf("ksv940 run: the command is not built beside this benchmark, skipped\n");
     return 0;

@@ -33,7 +33,7 @@ start_bridge() {
 }
 
 start_bridge
-run() { "$ksv940" run plan.xml --wifi "127.0.0.1:$port" --operator auto "$@"; }
+run() { "$ksv940" run plan.xml --wifi "127.0.0.1:$port" --operator auto --no-db "$@"; }
 run >out 2>err || fail "the first run"
 [ "$(grep -c 'completed' out)" = 3 ] || fail "the first run did not complete its steps"
 

@@ -9,7 +9,7 @@ source "$(dirname "$0")/SimulatedLab.sh"
 
 # The first earth-leakage reading comes 3 s late: the run is killed while it waits for it.
 start_sim 'on mread 1 late 3000'
-"$ksv940" run plan.xml --port "$pty" --operator auto --report first.json \
+"$ksv940" run plan.xml --port "$pty" --operator auto --db results.db --report first.json \
   --report first.xml >out 2>err &
 run=$!
 pids+=("$run")
@@ -26,7 +26,7 @@ grep -q '<error message="the run did not finish"' first.xml || fail "JUnit: no u
 grep -q '^1/3  Zero the test leads .* completed$' out || fail "the finished step's line is missing"
 
 status=0
-"$ksv940" run plan.xml --port "$pty" --operator auto --report second.json >out 2>err || status=$?
+"$ksv940" run plan.xml --port "$pty" --operator auto --db results.db --report second.json >out 2>err || status=$?
 [ "$status" = 0 ] || fail "the second run on the same port ended with $status"
 grep -q '"outcome": *"completed"' second.json || fail "the second run did not complete"
 [ "$(grep -c 'completed' out)" = 3 ] || fail "the second run did not complete its three steps"

@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdlib>
+#include <filesystem>
 #include <iomanip>
 #include <memory>
 #include <string>
@@ -19,6 +20,8 @@
 #include "app/run/CHostSession.h"
 #include "app/run/CPlanRunner.h"
 #include "app/run/MPlanCommand.h"
+#include "app/store/CStoreError.h"
+#include "app/store/IResultsStore.h"
 #include "model/CKsvSafetyTest.h"
 #include "model/CKsvTestOptions.h"
 #include "model/CMicroSequence.h"
@@ -39,7 +42,28 @@ struct SRunArgs {
   std::string sTester;
   bool fKeepGoing = false;
   bool fDryRun = false;
+  std::string sDb;
+  bool fNoDb = false;
+  double dTrendWarn = 20.0;
 };
+
+// The results store the run is kept in, opened (and made) before anything is sent; null with
+// --no-db. Throws CStoreError.
+std::unique_ptr<IResultsStore> OpenStore(const SRunArgs& args, std::ostream& err) {
+  if (args.fNoDb) {
+    return nullptr;
+  }
+  std::string sWhere = IResultsStore::ChosenWhere(args.sDb);
+  if (sWhere.find("://") == std::string::npos) {
+    std::error_code ec;
+    std::filesystem::path folder = std::filesystem::path(sWhere).parent_path();
+    if (!folder.empty() && !std::filesystem::is_directory(folder) &&
+        !std::filesystem::create_directories(folder, ec)) {
+      throw CStoreError("the results store " + sWhere + " cannot be made: " + ec.message());
+    }
+  }
+  return IResultsStore::Open(sWhere, err);
+}
 
 // Each step and, for tests, the micro sequence a run would build with the options in force.
 int DryRun(const CTestPlan& plan, const SRunArgs& args, SCommandContext& ctx) {
@@ -96,6 +120,15 @@ int RunPlan(const SRunArgs& args, SCommandContext& ctx) {
     return ecxUsage;
   }
 
+  // A store that cannot be opened is found before anything is sent, as a report is.
+  std::unique_ptr<IResultsStore> pStore;
+  try {
+    pStore = OpenStore(args, ctx.err);
+  } catch (const CStoreError& e) {
+    ctx.err << "ksv940 run: " << e.what() << "\n";
+    return ecxUsage;
+  }
+
   // Dialogs go to standard error with the progress, so that standard output holds the results.
   SCommandContext viewCtx{ctx.err, ctx.err, ecxOk};
   SPlanSession session;
@@ -120,6 +153,9 @@ int RunPlan(const SRunArgs& args, SCommandContext& ctx) {
   CPlanRunner runner(vti, session.pSession->TestGuide(), *pPlan, reports, console);
   const char* szTester = std::getenv("KSV940_TESTER");
   runner.SetTester(!args.sTester.empty() ? args.sTester : szTester != nullptr ? szTester : "");
+  if (pStore) {
+    runner.SetStore(*pStore, args.dTrendWarn, ctx.err);
+  }
   int iExit = RunPlan(session, runner, args.fKeepGoing);
   if (!reports.Paths().empty() && iExit != ecxUsage) {
     ctx.err << "Reports:";
@@ -161,6 +197,17 @@ void AddRunCommand(CLI::App& app, SCommandContext& ctx) {
                    "who tests, for the reports (else the environment variable KSV940_TESTER)")
       ->type_name("NAME");
   pRun->add_flag("--keep-going", pArgs->fKeepGoing, "go on with the next step after a failed one");
+  pRun->add_option("--db", pArgs->sDb,
+                   "keep the run in this results store: a file, or "
+                   "postgresql://USER@HOST:PORT/NAME (default KSV940_DB, else "
+                   "$XDG_DATA_HOME/ksv940/results.db)")
+      ->type_name("FILE|URL");
+  pRun->add_flag("--no-db", pArgs->fNoDb, "keep the run in no results store")->excludes("--db");
+  pRun->add_option("--trend-warn", pArgs->dTrendWarn,
+                   "remark a value that moved toward a limit by more than PERCENT of it since the "
+                   "device's previous run (default 20)")
+      ->type_name("PERCENT")
+      ->check(CLI::NonNegativeNumber);
   pRun->add_flag("--dry-run", pArgs->fDryRun,
                  "send nothing: print each step and the micro sequence of each test");
   pRun->callback([pArgs, &ctx] { ctx.iExitCode = RunPlan(*pArgs, ctx); });

@@ -4,9 +4,9 @@ namespace ksv940 {
 
 const std::vector<FAddCommand>& AllCommands() {
   static const std::vector<FAddCommand> vCommands = {
-      &AddRunCommand,     &AddCalibrateCommand, &AddHvCommand,
-      &AddConnectCommand, &AddDialogCommand,    &AddExplainCommand,
-      &AddQueryCommand,   &AddSendCommand,      &AddSimCommand,
+      &AddRunCommand,     &AddCalibrateCommand, &AddHvCommand,      &AddHistoryCommand,
+      &AddConnectCommand, &AddDialogCommand,    &AddExplainCommand, &AddQueryCommand,
+      &AddSendCommand,    &AddSimCommand,
   };
   return vCommands;
 }

@@ -11,6 +11,7 @@ void AddCalibrateCommand(CLI::App& app, SCommandContext& ctx);
 void AddConnectCommand(CLI::App& app, SCommandContext& ctx);
 void AddDialogCommand(CLI::App& app, SCommandContext& ctx);
 void AddExplainCommand(CLI::App& app, SCommandContext& ctx);
+void AddHistoryCommand(CLI::App& app, SCommandContext& ctx);
 void AddHvCommand(CLI::App& app, SCommandContext& ctx);
 void AddQueryCommand(CLI::App& app, SCommandContext& ctx);
 void AddRunCommand(CLI::App& app, SCommandContext& ctx);

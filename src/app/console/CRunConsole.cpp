@@ -73,9 +73,10 @@ std::string CRunConsole::ResultLine(const SRunRecord& record, size_t nStep,
   if (step.esv != esvNone) {
     sLine += step.esv == esvPass ? "  pass" : "  FAIL";
   }
-  std::string sRemark = StepRemark(step);
-  if (!sRemark.empty()) {
-    sLine += "  " + OneLine(sRemark);
+  for (const std::string& sRemark : {StepRemark(step), PreviousText(step), step.sTrend}) {
+    if (!sRemark.empty()) {
+      sLine += "  " + OneLine(sRemark);
+    }
   }
   sLine.erase(sLine.find_last_not_of(' ') + 1);
   return sLine;

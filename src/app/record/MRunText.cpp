@@ -1,5 +1,7 @@
 #include "app/record/MRunText.h"
 
+#include "app/store/MTrend.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -141,6 +143,18 @@ std::string StepRemark(const SStepRecord& step) {
     return "no result";
   }
   return {};
+}
+
+std::string PreviousText(const SStepRecord& step) {
+  if (!step.previous) {
+    return {};
+  }
+  std::string sText =
+      "was " + step.previous->sDisplay + " on " + step.previous->sStarted.substr(0, 10);
+  if (step.dValue) {
+    sText += ", " + ChangeText(*step.dValue - step.previous->dValue, step.sUnit);
+  }
+  return sText;
 }
 
 bool HasResult(const SStepRecord& step) {

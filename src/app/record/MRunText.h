@@ -34,6 +34,10 @@ std::string StepRemark(const SStepRecord& step);
 /// Whether the step left a result: completed, or an overflow.
 bool HasResult(const SStepRecord& step);
 
+/// The step's previous value beside this one: "was 120 uA AC+DC on 2023-05-17, +520 uA"; empty
+/// without one.
+std::string PreviousText(const SStepRecord& step);
+
 /// Whether the step passed: it ran to its end with a result, no error, and within any limits.
 bool StepPassed(const SStepRecord& step);
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/plan/CTestPlan.h"
+#include "app/store/SStoredRun.h"
 
 namespace ksv940 {
 
@@ -78,6 +79,10 @@ struct SStepRecord {
   std::string sStarted;  ///< ISO 8601; empty until the step starts
   std::optional<double> dSeconds;
   EStepStop est = estNone;  ///< the operator (or Ctrl-C) stopped the run in this step
+  /// The device's latest earlier value of this test from the results store; none without one.
+  std::optional<SPreviousValue> previous;
+  /// "worse since DATE (+x uA)" for a value that moved toward a limit; never changes a verdict.
+  std::string sTrend;
 };
 
 /// One test option with the value a run used.

@@ -40,7 +40,7 @@ std::string CsvReport(const SRunRecord& record) {
   for (const std::string& sField : CDeviceUnderTest::Fields()) {
     sOut += ",device_" + sField;
   }
-  sOut += "\r\n";
+  sOut += ",previous_value,previous_display,previous_date,trend\r\n";
   const std::string sRunVerdict = RunVerdictText(RunVerdict(record));
   for (const SStepRecord& step : record.vSteps) {
     std::vector<std::string> vFields = {
@@ -73,6 +73,10 @@ std::string CsvReport(const SRunRecord& record) {
     for (const std::string& sField : CDeviceUnderTest::Fields()) {
       vFields.push_back(record.device.Get(sField).value_or(""));
     }
+    vFields.insert(vFields.end(),
+                   {step.previous ? NumberText(step.previous->dValue) : std::string(),
+                    step.previous ? step.previous->sDisplay : std::string(),
+                    step.previous ? step.previous->sStarted : std::string(), step.sTrend});
     for (size_t i = 0; i < vFields.size(); ++i) {
       sOut += (i == 0 ? "" : ",") + Field(vFields[i]);
     }

@@ -1,6 +1,8 @@
 #include "app/plan/MOptionNames.h"
 #include "app/record/MRunText.h"
 #include "app/reports/MReportFormats.h"
+#include "app/store/MTrend.h"
+#include "app/store/MTrendChart.h"
 
 namespace ksv940 {
 
@@ -97,6 +99,21 @@ std::string VerdictCell(const SStepRecord& step) {
   return step.esv == esvPass ? "PASS" : "FAIL";
 }
 
+// The previous value and a small chart of it and this one, with the limits, for a value that
+// has history in the results store.
+std::string PreviousCell(const SRunRecord& record, const SStepRecord& step) {
+  if (!step.previous) {
+    return {};
+  }
+  std::string sCell = "<br><span class=\"reply\">" + Html(PreviousText(step)) + "</span>";
+  if (step.dValue) {
+    std::vector<STrendPoint> vPoints = {{step.previous->sStarted, step.previous->dValue},
+                                        {UtcTime(record.sStarted), *step.dValue}};
+    sCell += "<br>" + TrendChartSvg(vPoints, step.dMin, step.dMax, step.sUnit, 96, 30);
+  }
+  return sCell;
+}
+
 }  // namespace
 
 std::string HtmlReport(const SRunRecord& record) {
@@ -150,15 +167,17 @@ std::string HtmlReport(const SRunRecord& record) {
       "class=\"number\">#</th><th>Step</th><th>Test</th><th class=\"number\">Value</th>"
       "<th>Limits</th><th>State</th><th>Verdict</th><th>Remark</th></tr></thead>\n<tbody>\n";
   for (const SStepRecord& step : record.vSteps) {
-    sOut += std::string(!StepPassed(step) ? "<tr class=\"bad\">" : "<tr>") +
-            "<td class=\"number\">" + std::to_string(step.lIndex) + "</td><td>" + Html(step.sName) +
-            "</td><td>" + Html(TestText(step)) + "</td><td class=\"number\">" +
-            Html(PersonDisplay(step)) +
-            (step.sReply ? "<br><span class=\"reply\">reply: " + Html(*step.sReply) + "</span>"
-                         : std::string()) +
-            "</td><td class=\"limits\">" + Html(LimitsText(step)) + "</td><td>" +
-            Html(StateText(step.ess)) + "</td><td class=\"verdict\">" + VerdictCell(step) +
-            "</td><td>" + Html(StepRemark(step)) + "</td></tr>\n";
+    sOut +=
+        std::string(!StepPassed(step) ? "<tr class=\"bad\">" : "<tr>") + "<td class=\"number\">" +
+        std::to_string(step.lIndex) + "</td><td>" + Html(step.sName) + "</td><td>" +
+        Html(TestText(step)) + "</td><td class=\"number\">" + Html(PersonDisplay(step)) +
+        (step.sReply ? "<br><span class=\"reply\">reply: " + Html(*step.sReply) + "</span>"
+                     : std::string()) +
+        PreviousCell(record, step) + "</td><td class=\"limits\">" + Html(LimitsText(step)) +
+        "</td><td>" + Html(StateText(step.ess)) + "</td><td class=\"verdict\">" +
+        VerdictCell(step) + "</td><td>" + Html(StepRemark(step)) +
+        (step.sTrend.empty() ? std::string() : "<br><strong>" + Html(step.sTrend) + "</strong>") +
+        "</td></tr>\n";
   }
   sOut += "</tbody>\n</table>\n\n<h2>Test options</h2>\n<table class=\"options\">\n";
   for (size_t i = 0; i < record.vOptions.size(); i += 2) {

@@ -45,6 +45,14 @@ ordered_json StepJson(const SStepRecord& step) {
   json["unit"] = step.sUnit;
   json["display"] = PersonDisplay(step);
   json["reply"] = OrNull(step.sReply);
+  if (step.previous) {
+    json["previous"] = {{"value", step.previous->dValue},
+                        {"display", step.previous->sDisplay},
+                        {"date", step.previous->sStarted},
+                        {"trend", TextOrNull(step.sTrend)}};
+  } else {
+    json["previous"] = nullptr;
+  }
   json["min"] = OrNull(step.dMin);
   json["max"] = OrNull(step.dMax);
   json["verdict"] = TextOrNull(VerdictText(step.esv));

@@ -1,5 +1,9 @@
 #include "app/run/CPlanRunner.h"
 
+#include "app/run/MStoredRecord.h"
+#include "app/store/CStoreError.h"
+#include "app/store/MTrend.h"
+
 #include <openssl/rand.h>
 
 #include <cmath>
@@ -161,6 +165,17 @@ int CPlanRunner::Run(int16_t iPort, const std::string& sLink, bool fKeepGoing) {
   if (!mReports.Write(mRecord)) {
     return ecxUsage;
   }
+  // So is a results store that cannot take the run.
+  if (mpStore != nullptr) {
+    try {
+      SStoredRun run = StoredRun(mRecord);
+      mStoredDevice = run.device;
+      mlStoredRun = mpStore->BeginRun(run);
+    } catch (const CStoreError& e) {
+      *mpStoreErr << "ksv940 run: " << e.what() << "\n";
+      return ecxUsage;
+    }
+  }
 
   if (Connect(iPort)) {
     mReports.Write(mRecord);
@@ -172,6 +187,7 @@ int CPlanRunner::Run(int16_t iPort, const std::string& sLink, bool fKeepGoing) {
         break;
       }
       RunStep(n);
+      KeepStep(mRecord.vSteps[n]);
       const SStepRecord& step = mRecord.vSteps[n];
       mReports.Write(mRecord);
       mObserver.StepEnded(mRecord, n);
@@ -360,12 +376,44 @@ int CPlanRunner::Finish() {
   } else {
     mRecord.ero = eroCompleted;
   }
+  if (mpStore != nullptr && !mfStoreFailed) {
+    try {
+      mpStore->EndRun(mlStoredRun, StoredRun(mRecord));
+    } catch (const CStoreError& e) {
+      StoreFailed(e.what());
+    }
+  }
   mReports.Write(mRecord);
   mObserver.Finished(mRecord);
-  if (mReports.Failed() && (iExit == ecxOk || iExit == ecxOutOfLimits)) {
+  if ((mReports.Failed() || mfStoreFailed) && (iExit == ecxOk || iExit == ecxOutOfLimits)) {
     iExit = ecxFailure;
   }
   return iExit;
+}
+
+void CPlanRunner::KeepStep(SStepRecord& step) {
+  // Once a write has failed the store is left alone: the failure is said once, and a run's
+  // record in the store is whole up to the step that could not be written.
+  if (mpStore == nullptr || mfStoreFailed) {
+    return;
+  }
+  try {
+    if (step.lId) {
+      SStoredStep stored = StoredStep(step);
+      step.previous = mpStore->PreviousValue(mlStoredRun, mStoredDevice, stored);
+      if (step.previous) {
+        step.sTrend = TrendRemark(stored, *step.previous, mdTrendWarnPercent);
+      }
+    }
+    mpStore->AddStep(mlStoredRun, StoredStep(step));
+  } catch (const CStoreError& e) {
+    StoreFailed(e.what());
+  }
+}
+
+void CPlanRunner::StoreFailed(const std::string& sWhy) {
+  mfStoreFailed = true;
+  *mpStoreErr << "ksv940 run: " << sWhy << "; the run goes on without the store\n";
 }
 
 }  // namespace ksv940

@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "app/plan/CTestPlan.h"
 #include "app/record/IRunObserver.h"
 #include "app/record/SRunRecord.h"
+#include "app/store/IResultsStore.h"
 
 namespace ksv940 {
 
@@ -52,6 +54,15 @@ class CPlanRunner {
   void Interrupt();
 
   const SRunRecord& Record() const { return mRecord; }
+  /// Keeps the run in pStore: its row before the connection (a store that cannot take it ends the
+  /// run with 2, nothing sent), each step when it ends with the device's previous value of it and
+  /// a trend remark beyond dTrendWarnPercent of a limit, its end when it ends. A write that fails
+  /// during the run is said once on err; the run goes on and answers 1 unless stopped (3).
+  void SetStore(IResultsStore& store, double dTrendWarnPercent, std::ostream& err) {
+    mpStore = &store;
+    mdTrendWarnPercent = dTrendWarnPercent;
+    mpStoreErr = &err;
+  }
   /// Who tests, for the record.
   void SetTester(const std::string& sTester) { mRecord.sTester = sTester; }
 
@@ -61,6 +72,8 @@ class CPlanRunner {
   void RunStep(size_t nStep);
   void ReadResult(const SPlanStep& step, SStepRecord& record, bool fNewResult) const;
   int Finish();
+  void KeepStep(SStepRecord& step);
+  void StoreFailed(const std::string& sWhy);
 
   CKsvVti& mVti;
   IWindow& mTestGuide;
@@ -73,6 +86,12 @@ class CPlanRunner {
   bool mfUnreachable = false;
   std::function<std::string()> mfnLinkProblem;
   bool mfWireless = false;
+  IResultsStore* mpStore = nullptr;
+  double mdTrendWarnPercent = 20.0;
+  std::ostream* mpStoreErr = nullptr;
+  int64_t mlStoredRun = 0;
+  SStoredDevice mStoredDevice;
+  bool mfStoreFailed = false;
 };
 
 }  // namespace ksv940

@@ -95,6 +95,11 @@ SPlanRun RunCommand(std::vector<std::string> vArgs, const std::string& sScenario
       sArg = bridge.msAddress;
     }
   }
+  // A run keeps its results in a store of the test's own, never in the person's home.
+  if (vArgs.front() == "run" && std::find(vArgs.begin(), vArgs.end(), "--no-db") == vArgs.end() &&
+      std::find(vArgs.begin(), vArgs.end(), "--db") == vArgs.end()) {
+    vArgs.insert(vArgs.end(), {"--db", dir.PathOf("results.db")});
+  }
   result.run = test::RunInProcess(vArgs);
   result.sSent += rig.TakeSent();
   std::string sJson = ReadFile(dir.PathOf("r.json"));
@@ -296,16 +301,16 @@ TEST(CmdRun, ReportsAreRewrittenAfterEachStepAndHoldTheRecord) {
       "suffix": "AC+DC", "unit": "uA", "display": "650 µA AC+DC", "reply": "0.65mA",
       "min": null, "max": 500.0,
       "verdict": "fail", "error": null, "started": "2024-05-17T11:30:00+02:00",
-      "seconds": 3.743})"));
+      "seconds": 3.743, "previous": null})"));
   EXPECT_EQ(r.report["steps"][0]["kind"], "calibrate");
 
   test::CTempDir& dir = *r.pDir;
-  const std::string sRunColumns = "," + sId + ",fail,A. Tester,INV-17,,Pump 7,,,,CF\r\n";
+  const std::string sRunColumns = "," + sId + ",fail,A. Tester,INV-17,,Pump 7,,,,CF,,,,\r\n";
   EXPECT_EQ(ReadFile(dir.PathOf("r.csv")),
             "index,kind,name,id,pc,ap,nap,lead,state,value,unknown,suffix,unit,display,min,max,"
             "verdict,error_number,error_description,started,seconds,reply,report_id,run_verdict,"
             "tester,device_asset,device_manufacturer,device_model,device_serial,device_location,"
-            "device_class,device_type\r\n"
+            "device_class,device_type,previous_value,previous_display,previous_date,trend\r\n"
             "1,calibrate,\"Zero\nleads\",,,,,,completed,0,,AC+DC,Ohm,0.000 Ω AC+DC,,,,,,"
             "2024-05-17T11:30:00+02:00,0.012,0.000" +
                 sRunColumns +
@@ -396,6 +401,37 @@ TEST(CmdRun, ADryRunPrintsEachStepAndItsSequenceAndSendsNothing) {
   std::filesystem::current_path(cwd);
   EXPECT_EQ(relative.sOut.substr(0, relative.sOut.find('\n')),
             "Plan: plan.xml (plan.xml), 2 steps");
+}
+
+TEST(CmdRun, EachValueStandsBesideTheDevicesLastOneInTheStore) {
+  test::CTempDir store;
+  std::vector<std::string> vArgs = {"run",        "PLAN",     "--port",   "5",
+                                    "--operator", "auto",     "--report", "DIR/r.json",
+                                    "--device",   "asset=A1", "--db",     store.PathOf("r.db")};
+  EXPECT_EQ(RunCommand(vArgs, "reading earthl 0.2mA").run.iExit, 0);
+  SPlanRun second = RunCommand(vArgs, "reading earthl 0.35mA");
+  EXPECT_EQ(second.run.iExit, 0) << second.run.sErr;
+  EXPECT_NE(second.run.sOut.find("350 uA AC+DC        completed      pass  was 200 uA AC+DC on "
+                                 "2024-05-17, +150 uA  worse since 2024-05-17 (+150 uA)\n"),
+            std::string::npos)
+      << second.run.sOut;
+  EXPECT_EQ(second.report["steps"][1]["previous"],
+            json({{"value", 200},
+                  {"display", "200 uA AC+DC"},
+                  {"date", "2024-05-17T09:30:00Z"},
+                  {"trend", "worse since 2024-05-17 (+150 uA)"}}));
+  EXPECT_EQ(second.report["steps"][2]["previous"]["trend"], nullptr);  // no limits
+  SRun history = test::RunInProcess({"history", "--asset", "A1", "--db", store.PathOf("r.db")});
+  EXPECT_NE(history.sOut.find("350 uA AC+DC pass  200 uA AC+DC pass"), std::string::npos)
+      << history.sOut;
+
+  // A store that cannot be opened ends the run before anything is sent.
+  std::string sBad = store.PathOf("r.db/x");
+  SPlanRun refused = RunCommand({"run", "PLAN", "--port", "5", "--db", sBad}, "");
+  EXPECT_EQ(refused.run.iExit, 2);
+  EXPECT_EQ(refused.sSent, "");
+  EXPECT_EQ(refused.run.sErr,
+            "ksv940 run: the results store " + sBad + " cannot be made: Not a directory\n");
 }
 
 TEST(CmdRun, AMalformedPlanIsRefusedWithItsFileAndLineAndNothingIsSent) {

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "app/store/SStoredRun.h"
+
+namespace ksv940 {
+
+/// How far a value moved from its previous one, signed, with its unit: "+12 uA", "-0.5 MOhm",
+/// "+0 uA".
+std::string ChangeText(double dChange, const std::string& sUnit);
+
+/// The remark for a value that moved toward one of its limits (up toward its max, down toward
+/// its min) by more than dWarnPercent of that limit since previous: "worse since 2024-05-17 (+12
+/// uA)"; empty for a smaller move, a move away from the limits, or a step without limits. A
+/// remark only: it never changes the step's verdict.
+std::string TrendRemark(const SStoredStep& step, const SPreviousValue& previous,
+                        double dWarnPercent);
+
+/// sIso ("2024-05-17T09:30:05+02:00", or already "...Z") as UTC: "2024-05-17T07:30:05Z"; the
+/// empty text stays empty.
+std::string UtcTime(const std::string& sIso);
+
+/// A number as its shortest decimal text, "." for the point whatever the locale.
+std::string StoreNumberText(double dValue);
+
+}  // namespace ksv940
