@@ -1,7 +1,9 @@
 #include "app/plan/MOptionNames.h"
 
 #include <map>
-#include <vector>
+
+#include "app/plan/MOptionMembers.h"
+#include "declares/GDeclares.h"
 
 namespace ksv940 {
 
@@ -9,48 +11,52 @@ namespace {
 
 struct SOptionNames {
   const char* szTitle;
-  // The words for the values from lFirst on, in order; empty for a plain number.
-  int32_t lFirst = 0;
-  std::vector<const char*> vValues;
   const char* szUnit = "";  // after a plain number
 };
 
 const std::map<std::string, SOptionNames>& Names() {
   static const std::map<std::string, SOptionNames> names = {
-      {"StopBeforeNewPC", {"Stop before a power change", 0, {}, ""}},
-      {"StopAfterNewPC", {"Stop after a power change", 0, {}, ""}},
-      {"DelayTimePowerOn", {"Delay after power on", 0, {}, " s"}},
-      {"DelayTimePowerOff", {"Countdown before power off", 0, {}, " s"}},
-      {"TestStandard",
-       {"Test standard",
-        -1,
-        {"user defined (none)", "none (none)", "AAMI (aami)", "IEC 60601 (601)", "IEC 61010 (1010)",
-         "IEC 62353 (353)", "AS/NZS 3551 (asnz)"},
-        ""}},
-      {"PECurrent", {"Protective earth current", 0, {"200 mA", "25 A"}, ""}},
-      {"ResWires", {"Resistance measured with", 0, {"2 wires", "4 wires"}, ""}},
-      {"TestVoltage", {"Insulation test voltage", 0, {"500 V", "250 V"}, ""}},
-      {"measType", {"Measurement", 0, {"AC+DC", "AC", "DC"}, ""}},
-      {"AppliedParts", {"Applied parts", 0, {"open", "to ground", "both"}, ""}},
-      {"MapLevel", {"MAP level", 0, {}, ""}},
-      {"MapLimit", {"MAP limit", 0, {}, ""}},
-      {"WaveformType",
-       {"ECG waveform",
-        0,
-        {"complex 30 BPM", "complex 60 BPM", "complex 120 BPM", "complex 180 BPM",
-         "complex 240 BPM", "pulse 30 BPM", "pulse 60 BPM", "square 0.125 Hz", "square 2 Hz",
-         "sine 10 Hz", "sine 40 Hz", "sine 50 Hz", "sine 60 Hz", "sine 100 Hz", "triangle 2 Hz",
-         "ventricular fibrillation"},
-        ""}},
-      {"ECGDuration", {"ECG duration", 0, {}, " s"}},
-      {"TotalLeakage", {"Total leakage", 0, {}, ""}},
-      {"Duration", {"Insulation test time", 0, {}, " s"}},
-      {"PolaritySwitchingDelay", {"Polarity switching delay", 0, {}, ""}},
-      {"MAPVoltage", {"MAP voltage", 0, {"100 % of mains", "110 % of mains"}, ""}},
-      {"MAPPolarity", {"MAP polarity", 0, {"normal", "reversed"}, ""}},
-      {"MAPCurrent", {"MAP current", 0, {"1 mA", "3.5 mA", "7.5 mA"}, ""}},
-      {"PowerOFFScreen", {"Power-off screen", 0, {"after", "before"}, ""}}};
+      {"StopBeforeNewPC", {"Stop before a power change"}},
+      {"StopAfterNewPC", {"Stop after a power change"}},
+      {"DelayTimePowerOn", {"Delay after power on", " s"}},
+      {"DelayTimePowerOff", {"Countdown before power off", " s"}},
+      {"TestStandard", {"Test standard"}},
+      {"PECurrent", {"Protective earth current"}},
+      {"ResWires", {"Resistance measured with"}},
+      {"TestVoltage", {"Insulation test voltage"}},
+      {"measType", {"Measurement"}},
+      {"AppliedParts", {"Applied parts"}},
+      {"MapLevel", {"MAP level"}},
+      {"MapLimit", {"MAP limit"}},
+      {"WaveformType", {"ECG waveform"}},
+      {"ECGDuration", {"ECG duration", " s"}},
+      {"TotalLeakage", {"Total leakage"}},
+      {"Duration", {"Insulation test time", " s"}},
+      {"PolaritySwitchingDelay", {"Polarity switching delay"}},
+      {"MAPVoltage", {"MAP voltage"}},
+      {"MAPPolarity", {"MAP polarity"}},
+      {"MAPCurrent", {"MAP current"}},
+      {"PowerOFFScreen", {"Power-off screen"}}};
   return names;
+}
+
+// What the analyzer's standard command names each test standard, shown beside its name so that a
+// record can be matched with the traffic ("IEC 62353 (353)").
+const char* StandardCommandWord(int32_t lValue) {
+  switch (lValue) {
+    case etsAAMI:
+      return "aami";
+    case ets601:
+      return "601";
+    case ets1010:
+      return "1010";
+    case ets353:
+      return "353";
+    case etsASNZ:
+      return "asnz";
+    default:
+      return "none";
+  }
 }
 
 }  // namespace
@@ -64,19 +70,18 @@ std::string OptionValueTitle(const std::string& sProperty, int32_t lValue, bool 
   if (fBoolean) {
     return lValue != 0 ? "yes" : "no";
   }
-  auto it = Names().find(sProperty);
-  if (it == Names().end()) {
-    return std::to_string(lValue);
+  if (OptionMembers(sProperty).empty()) {
+    auto it = Names().find(sProperty);
+    return std::to_string(lValue) + (it == Names().end() ? "" : it->second.szUnit);
   }
-  const SOptionNames& names = it->second;
-  if (names.vValues.empty()) {
-    return std::to_string(lValue) + names.szUnit;
-  }
-  int64_t lIndex = static_cast<int64_t>(lValue) - names.lFirst;
-  if (lIndex < 0 || lIndex >= static_cast<int64_t>(names.vValues.size())) {
+  std::string sName = OptionMemberName(sProperty, lValue);
+  if (sName.empty()) {
     return std::to_string(lValue) + " (not a listed value)";
   }
-  return names.vValues[static_cast<size_t>(lIndex)];
+  if (sProperty == "TestStandard") {
+    return sName + " (" + StandardCommandWord(lValue) + ")";
+  }
+  return sName;
 }
 
 }  // namespace ksv940

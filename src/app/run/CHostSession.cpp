@@ -6,6 +6,7 @@
 
 #include "app/console/COperatorOption.h"
 #include "app/run/ECommandExit.h"
+#include "declares/GDeclares.h"
 #include "hostdefaults/MHostDefaults.h"
 #include "link/CWifiBridgeConnector.h"
 #include "platform/automation/CClassRegistry.h"

@@ -156,7 +156,10 @@ TEST(CmdRun, EachWayARunEndsShowsInTheTableTheExitCodeTheLineAndTheReport) {
            std::string(40, ' ') + "not performed  " + kComm +
            "Verdict: FAIL - 3 steps: 0 within limits, 1 without limits, 1 outside, 1 failed\n",
        "", "completed completed not performed", "failed"},
-      {"", "auto --wifi BRIDGE", 4, "", "", "not run not run not run", "no analyzer"},
+      {"", "auto --wifi BRIDGE", 4,
+       "Verdict: INCOMPLETE - 3 steps: 0 within limits, 0 without limits, 0 outside, 0 failed, 3 "
+       "not run\n",
+       "", "not run not run not run", "no analyzer"},
       // An error reply mid-test stops the plan; nothing goes out after the failed exchange.
       {"on mdual every error 30", "auto", 1,
        kLeakage + "                    not performed  " + kComm + kFailedOne,
@@ -180,7 +183,7 @@ TEST(CmdRun, EachWayARunEndsShowsInTheTableTheExitCodeTheLineAndTheReport) {
       // the failed exchange skips.
       {"on earthl every error 30", "auto --keep-going", 1,
        kLeakage + "                    not performed  " + kComm + kEncl +
-           "Verdict: FAIL - 3 steps: 0 within limits, 2 without limits, 0 outside, 1 failed\n",
+           "Verdict: FAIL - 3 steps: 1 within limits, 1 without limits, 0 outside, 1 failed\n",
        kSerial +
            "std=none\r\nearthl\r\nearthl\r\nearthl\r\nencl\r\nearth=c\r\nstat2\r\npol=off\r\n"
            "pol=n\r\nneut=c\r\nmode=acdc\r\nap=1\r\nmdual=off\r\nmread\r\n\\e\r\n" +
@@ -248,7 +251,7 @@ TEST(CmdRun, ReportsAreRewrittenAfterEachStepAndHoldTheRecord) {
   std::string sPlan = kPlan;
   sPlan.replace(sPlan.find("Enclosure, NC"), 13, "Enclosure, &quot;NC&quot;");
   sPlan.replace(sPlan.find("<Calibrate/>"), 12,
-               "<Device model=\"Pump 7\" type=\"BF\"/>\n  <Calibrate name=\"Zero&#10;leads\"/>");
+                "<Device model=\"Pump 7\" type=\"BF\"/>\n  <Calibrate name=\"Zero&#10;leads\"/>");
   json midRun;
   std::string sMidJUnit;
   SPlanRun r = RunCommand(
@@ -391,7 +394,8 @@ TEST(CmdRun, ADryRunPrintsEachStepAndItsSequenceAndSendsNothing) {
                 "), 2 steps\n\n1/2 Zero the test leads\n  zeroes the test leads "
                 "(Calibrate)\n\n2/2 Earth leakage, normal condition\n  test 8 "
                 "etcEarthLeak, power configuration 3 epcNC, lead -1, AP \"all\", NAP "
-                "\"\"\n   0  #stop=bpc\n   1  earthl\n   2  pol=n\n   3  #stop=apc\n   4  "
+                "\"\"\n  limits: 5 to 5 uA\n   0  #stop=bpc\n   1  earthl\n   2  pol=n\n   3  "
+                "#stop=apc\n   4  "
                 "neut=c\n   5  mode=ac\n   6  ap=all\n   7  #stop=apc\n   8  mdual=off\n "
                 "  9  #wait=500\n  10  #many\n");
   // Also for a path without a folder.
@@ -528,7 +532,8 @@ TEST(CommandLine, EachMistakeGetsItsExitCodeAndSaysWhatIsWrong) {
       {{"rnu"}, ecxUsage, "ksv940: unknown command \"rnu\"; did you mean \"run\"?\n"},
       {{"frobnicate", "--port", "5"},
        ecxUsage,
-       "ksv940: unknown command \"frobnicate\"; the commands are run, calibrate, hv, connect, "
+       "ksv940: unknown command \"frobnicate\"; the commands are run, calibrate, hv, history, "
+       "connect, "
        "dialog, explain, query, send, sim (ksv940 --help says more)\n"},
       {{"help", "run"}, ecxOk, "", true, "HELP"},
       {{"--version"}, ecxOk, "", true, "ksv940 1.0.0\n"},
