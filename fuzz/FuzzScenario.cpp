@@ -20,7 +20,7 @@ int FuzzScenario(const uint8_t* pData, size_t nSize) {
   try {
     scenario = CSimScenario::Parse(sText, "fuzz.scenario");
   } catch (const CSimScenarioError& err) {
-    FUZZ_CHECK(std::string(err.what()).starts_with("fuzz.scenario line "));
+    FUZZ_CHECK(std::string(err.what()).starts_with("fuzz.scenario:"));
     return 0;
   }
   CSimulatedLine line;

@@ -1,21 +1,10 @@
 #include "app/record/MRunText.h"
 #include "app/reports/MReportFormats.h"
+#include "app/store/MHistory.h"
 
 namespace ksv940 {
 
 namespace {
-
-// RFC 4180: a field with a comma, a quote or a line break is quoted, its quotes doubled.
-std::string Field(const std::string& sText) {
-  if (sText.find_first_of(",\"\r\n") == std::string::npos) {
-    return sText;
-  }
-  std::string sOut = "\"";
-  for (char c : sText) {
-    sOut += c == '"' ? std::string("\"\"") : std::string(1, c);
-  }
-  return sOut + "\"";
-}
 
 template <class T>
 std::string Optional(const std::optional<T>& value) {
@@ -78,7 +67,7 @@ std::string CsvReport(const SRunRecord& record) {
                     step.previous ? step.previous->sDisplay : std::string(),
                     step.previous ? step.previous->sStarted : std::string(), step.sTrend});
     for (size_t i = 0; i < vFields.size(); ++i) {
-      sOut += (i == 0 ? "" : ",") + Field(vFields[i]);
+      sOut += (i == 0 ? "" : ",") + CsvField(vFields[i]);
     }
     sOut += "\r\n";
   }

@@ -8,28 +8,11 @@ namespace ksv940 {
 
 namespace {
 
+// Text as HTML shows it, a line break as a break (a step's name may hold one).
 std::string Html(const std::string& sText) {
   std::string sOut;
-  for (char c : sText) {
-    switch (c) {
-      case '&':
-        sOut += "&amp;";
-        break;
-      case '<':
-        sOut += "&lt;";
-        break;
-      case '>':
-        sOut += "&gt;";
-        break;
-      case '"':
-        sOut += "&quot;";
-        break;
-      case '\n':
-        sOut += "<br>";
-        break;
-      default:
-        sOut += c;
-    }
+  for (char c : HtmlEscaped(sText)) {
+    sOut += c == '\n' ? std::string("<br>") : std::string(1, c);
   }
   return sOut;
 }

@@ -131,17 +131,6 @@ ordered_json RunJson(const SStoredRun& run) {
   return json;
 }
 
-std::string CsvField(const std::string& sText) {
-  if (sText.find_first_of(",\"\r\n") == std::string::npos) {
-    return sText;
-  }
-  std::string sOut = "\"";
-  for (char ch : sText) {
-    sOut += ch == '"' ? std::string("\"\"") : std::string(1, ch);
-  }
-  return sOut + "\"";
-}
-
 template <class T>
 std::string CsvOptional(const std::optional<T>& value) {
   if (!value) {
@@ -157,6 +146,17 @@ std::string CsvOptional(const std::optional<T>& value) {
 }
 
 }  // namespace
+
+std::string CsvField(const std::string& sText) {
+  if (sText.find_first_of(",\"\r\n") == std::string::npos) {
+    return sText;
+  }
+  std::string sOut = "\"";
+  for (char ch : sText) {
+    sOut += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+  }
+  return sOut + "\"";
+}
 
 std::vector<SDeviceHistory> GroupByDevice(const std::vector<SStoredRun>& vRuns) {
   std::vector<SDeviceHistory> vDevices;

@@ -52,4 +52,8 @@ std::string HistoryCsv(const std::vector<SStoredRun>& vRuns);
 /// the runs' dates with its limits as lines and the points outside them drawn as crosses.
 std::string HistoryHtml(const std::vector<SStoredRun>& vRuns);
 
+/// sText as one CSV field (RFC 4180): quoted, its quotes doubled, when it holds a comma, a quote
+/// or a line break.
+std::string CsvField(const std::string& sText);
+
 }  // namespace ksv940
