@@ -73,7 +73,7 @@ std::string CRunConsole::ResultLine(const SRunRecord& record, size_t nStep,
   if (step.esv != esvNone) {
     sLine += step.esv == esvPass ? "  pass" : "  FAIL";
   }
-  for (const std::string& sRemark : {StepRemark(step), PreviousText(step), step.sTrend}) {
+  for (const std::string& sRemark : {StepRemark(step, mfUtf8), PreviousText(step), step.sTrend}) {
     if (!sRemark.empty()) {
       sLine += "  " + OneLine(sRemark);
     }

@@ -96,8 +96,20 @@ std::string RunVerdictText(ERunVerdict erv) {
   return std::to_string(erv);
 }
 
-std::string LimitsText(const SStepRecord& step) {
-  std::string sUnit = step.sUnit.empty() ? "" : " " + step.sUnit;
+namespace {
+
+// The step's unit after a number (" uA", or " µA" for a person), empty without one.
+std::string UnitText(const SStepRecord& step, bool fPersonUnit) {
+  if (step.sUnit.empty()) {
+    return {};
+  }
+  return " " + (fPersonUnit ? PersonUnit(step.sUnit) : step.sUnit);
+}
+
+}  // namespace
+
+std::string LimitsText(const SStepRecord& step, bool fPersonUnit) {
+  std::string sUnit = UnitText(step, fPersonUnit);
   if (step.dMin && step.dMax) {
     return NumberText(*step.dMin) + " to " + NumberText(*step.dMax) + sUnit;
   }
@@ -110,7 +122,7 @@ std::string LimitsText(const SStepRecord& step) {
   return {};
 }
 
-std::string StepRemark(const SStepRecord& step) {
+std::string StepRemark(const SStepRecord& step, bool fPersonUnit) {
   if (step.est == estInterrupt) {
     return "interrupted";
   }
@@ -133,7 +145,7 @@ std::string StepRemark(const SStepRecord& step) {
     if (!step.dValue || !step.sUnknown.empty() || step.ess == essOverflow) {
       return "no value to compare with the limits";
     }
-    std::string sUnit = step.sUnit.empty() ? "" : " " + step.sUnit;
+    std::string sUnit = UnitText(step, fPersonUnit);
     if (step.dMin && *step.dValue < *step.dMin) {
       return "below min " + NumberText(*step.dMin) + sUnit;
     }

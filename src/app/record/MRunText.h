@@ -24,12 +24,13 @@ std::string OutcomeText(ERunOutcome ero);
 std::string RunVerdictText(ERunVerdict erv);
 
 /// The step's limits in words with its unit: "max 500 uA", "min 2 MOhm", "2 to 10 MOhm"; empty
-/// without limits.
-std::string LimitsText(const SStepRecord& step);
+/// without limits. fPersonUnit: the unit as a person reads it ("max 500 µA").
+std::string LimitsText(const SStepRecord& step, bool fPersonUnit = false);
 
 /// Why a step did not pass, in words, or the empty text when it did: the error the operator read,
-/// "stopped by the operator", "above max 500 uA", "not run"...
-std::string StepRemark(const SStepRecord& step);
+/// "stopped by the operator", "above max 500 uA", "not run"... fPersonUnit: a limit's unit as a
+/// person reads it ("above max 500 µA").
+std::string StepRemark(const SStepRecord& step, bool fPersonUnit = false);
 
 /// Whether the step left a result: completed, or an overflow.
 bool HasResult(const SStepRecord& step);

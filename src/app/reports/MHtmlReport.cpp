@@ -156,9 +156,9 @@ std::string HtmlReport(const SRunRecord& record) {
         Html(TestText(step)) + "</td><td class=\"number\">" + Html(PersonDisplay(step)) +
         (step.sReply ? "<br><span class=\"reply\">reply: " + Html(*step.sReply) + "</span>"
                      : std::string()) +
-        PreviousCell(record, step) + "</td><td class=\"limits\">" + Html(LimitsText(step)) +
+        PreviousCell(record, step) + "</td><td class=\"limits\">" + Html(LimitsText(step, true)) +
         "</td><td>" + Html(StateText(step.ess)) + "</td><td class=\"verdict\">" +
-        VerdictCell(step) + "</td><td>" + Html(StepRemark(step)) +
+        VerdictCell(step) + "</td><td>" + Html(StepRemark(step, true)) +
         (step.sTrend.empty() ? std::string() : "<br><strong>" + Html(step.sTrend) + "</strong>") +
         "</td></tr>\n";
   }

@@ -341,7 +341,7 @@ TEST(CmdRun, ReportsAreRewrittenAfterEachStepAndHoldTheRecord) {
   EXPECT_EQ(sHtml.find("<script"), std::string::npos);
   EXPECT_EQ(sHtml.find("src="), std::string::npos);
   EXPECT_EQ(sHtml.find("href="), std::string::npos);
-  EXPECT_NE(sHtml.find("<td class=\"verdict\">FAIL</td><td>above max 500 uA</td>"),
+  EXPECT_NE(sHtml.find("<td class=\"verdict\">FAIL</td><td>above max 500 µA</td>"),
             std::string::npos);
   EXPECT_NE(sHtml.find("Enclosure, &quot;NC&quot;"), std::string::npos);
   for (const std::string& sText : std::vector<std::string>{
