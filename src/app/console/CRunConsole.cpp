@@ -66,7 +66,11 @@ std::string CRunConsole::ResultLine(const SRunRecord& record, size_t nStep,
   const SStepRecord& step = record.vSteps[nStep];
   std::string sDisplay = mfUtf8 ? PersonDisplay(step) : step.sDisplay;
   // The column is padded by the characters a person sees, not the bytes of the UTF-8 units.
-  size_t nExtraBytes = sDisplay.size() - step.sDisplay.size();
+  // A UTF-8 unit has one lead byte per character; every continuation byte is one more than shown.
+  size_t nExtraBytes =
+      static_cast<size_t>(std::count_if(sDisplay.begin(), sDisplay.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+      }));
   std::string sLine = Counter(record, nStep) + "  " + Padded(step.sName, nNameWidth) + "  " +
                       Padded(sDisplay, kValueColumn + nExtraBytes) + "  " +
                       Padded(StateText(step.ess), kStateColumn);

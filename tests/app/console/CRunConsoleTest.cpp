@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
+#include <tuple>
 
 #include "testing/CTestContext.h"
 
@@ -35,6 +37,42 @@ TEST(CRunConsole, TheProgressLineTicksMakesWayForADialogAndGoesWhenTheStepEnds) 
                              : kClear + kLine + " 0 s" + kClear + kLine + " 1 s" + kClear + kClear +
                                    kLine + " 3 s" + kClear + kLine + " 4 s" + kClear);
     EXPECT_EQ(out.str().find(kLine), std::string::npos);
+  }
+}
+
+// On a UTF-8 console the units read µA and Ω, and the state column stays where the plain
+// units put it: padded by the characters a person sees, not by bytes.
+TEST(CRunConsole, AValueWithAPersonsUnitKeepsTheColumns) {
+  test::CTestContext ctx;
+  std::ostringstream out;
+  std::ostringstream err;
+  SRunRecord record;
+  record.vSteps.resize(2);
+  for (auto [n, sUnit, sDisplay] :
+       {std::tuple<size_t, const char*, const char*>{0, "uA", "3.0 uA AC+DC"},
+        {1, "Ohm", "0.102 Ohm AC+DC"}}) {
+    record.vSteps[n].sName = "Step";
+    record.vSteps[n].ess = essCompleted;
+    record.vSteps[n].sUnit = sUnit;
+    record.vSteps[n].sDisplay = sDisplay;
+  }
+  CRunConsole plain(out, err, false, false);
+  CRunConsole person(out, err, false, true);
+  const std::string kState = "completed";
+  for (size_t n : {0u, 1u}) {
+    SCOPED_TRACE(n);
+    std::string sPlain = plain.ResultLine(record, n, 4);
+    std::string sPerson = person.ResultLine(record, n, 4);
+    EXPECT_NE(sPerson.find(n == 0 ? "3.0 \xc2\xb5"
+                                    "A"
+                                  : "0.102 \xce\xa9"),
+              std::string::npos)
+        << sPerson;
+    std::string sBefore = sPerson.substr(0, sPerson.find(kState));
+    size_t nShown = static_cast<size_t>(std::count_if(sBefore.begin(), sBefore.end(), [](char c) {
+      return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+    EXPECT_EQ(nShown, sPlain.find(kState)) << sPerson;
   }
 }
 
