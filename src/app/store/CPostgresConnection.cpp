@@ -101,9 +101,16 @@ CPostgresConnection::CPostgresConnection(const std::string& sUrl) : msUrl(sUrl) 
   // Notices (a table that already exists) are not for the person at the console.
   PQsetNoticeProcessor(
       mpConnection, [](void*, const char*) {}, nullptr);
-  // Each step's commit must survive a power loss, whatever the server's default.
-  Query("SET synchronous_commit = on");
-  Query("SET TIME ZONE 'UTC'");
+  // Each step's commit must survive a power loss, whatever the server's default. A failure here
+  // leaves no destructor to end the connection, so it is ended before the failure goes on.
+  try {
+    Query("SET synchronous_commit = on");
+    Query("SET TIME ZONE 'UTC'");
+  } catch (...) {
+    PQfinish(mpConnection);
+    mpConnection = nullptr;
+    throw;
+  }
 }
 
 CPostgresConnection::~CPostgresConnection() {

@@ -27,27 +27,35 @@ CSqliteConnection::CSqliteConnection(const std::string& sPath, std::ostream& not
     mpDb = nullptr;
     throw CStoreError("the results store " + sPath + " cannot be opened: " + sWhy);
   }
-  sqlite3_busy_timeout(mpDb, iBusyMs);
-  // A shared write-ahead log needs shared memory between the writers, which a network file
-  // system does not give: there the rollback journal serves, and runs wait for each other.
-  if (IsNetworkFileSystem(sPath)) {
-    notes << "ksv940: the results store " << sPath
-          << " is on a network file system, where write-ahead logging cannot be used: it keeps a "
-             "rollback journal, and two runs writing at once wait for each other\n";
-  } else {
-    std::vector<SqlRow> vMode = Query("PRAGMA journal_mode=WAL");
-    const std::string* psMode =
-        vMode.empty() ? nullptr : std::get_if<std::string>(&vMode.front().front());
-    if (psMode == nullptr || *psMode != "wal") {
+  // A file that opens but is no database fails only at its first statement, here, where no
+  // destructor will close the connection: close it before the failure goes on.
+  try {
+    sqlite3_busy_timeout(mpDb, iBusyMs);
+    // A shared write-ahead log needs shared memory between the writers, which a network file
+    // system does not give: there the rollback journal serves, and runs wait for each other.
+    if (IsNetworkFileSystem(sPath)) {
       notes << "ksv940: the results store " << sPath
-            << " cannot use write-ahead logging (journal mode "
-            << (psMode != nullptr ? *psMode : std::string("unknown"))
-            << "): two runs writing at once wait for each other\n";
+            << " is on a network file system, where write-ahead logging cannot be used: it keeps a "
+               "rollback journal, and two runs writing at once wait for each other\n";
+    } else {
+      std::vector<SqlRow> vMode = Query("PRAGMA journal_mode=WAL");
+      const std::string* psMode =
+          vMode.empty() ? nullptr : std::get_if<std::string>(&vMode.front().front());
+      if (psMode == nullptr || *psMode != "wal") {
+        notes << "ksv940: the results store " << sPath
+              << " cannot use write-ahead logging (journal mode "
+              << (psMode != nullptr ? *psMode : std::string("unknown"))
+              << "): two runs writing at once wait for each other\n";
+      }
     }
+    // Each step's commit must survive a power loss, so every commit waits for the disk.
+    Query("PRAGMA synchronous=FULL");
+    Query("PRAGMA foreign_keys=ON");
+  } catch (...) {
+    sqlite3_close(mpDb);
+    mpDb = nullptr;
+    throw;
   }
-  // Each step's commit must survive a power loss, so every commit waits for the disk.
-  Query("PRAGMA synchronous=FULL");
-  Query("PRAGMA foreign_keys=ON");
 }
 
 CSqliteConnection::~CSqliteConnection() {
