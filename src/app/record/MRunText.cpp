@@ -8,12 +8,6 @@
 
 namespace ksv940 {
 
-std::string NumberText(double dValue) {
-  char szText[64];
-  auto [pEnd, ec] = std::to_chars(szText, szText + sizeof szText, dValue);
-  return ec == std::errc() ? std::string(szText, pEnd) : std::string();
-}
-
 std::string Counted(size_t n, const std::string& sOne, const std::string& sMany) {
   return std::to_string(n) + " " + (n == 1 ? sOne : sMany);
 }

@@ -4,11 +4,9 @@
 #include <string>
 
 #include "app/record/SRunRecord.h"
+#include "app/store/MTrend.h"
 
 namespace ksv940 {
-
-/// A number as its shortest decimal text, "." for the point whatever the locale: 0.3, 500, -1.25.
-std::string NumberText(double dValue);
 
 /// n and the noun that goes with it: "1 step", "26 steps".
 std::string Counted(size_t n, const std::string& sOne, const std::string& sMany);

@@ -4,24 +4,6 @@
 
 namespace ksv940 {
 
-namespace {
-
-template <class T>
-std::string Optional(const std::optional<T>& value) {
-  if (!value) {
-    return {};
-  }
-  if constexpr (std::is_same_v<T, std::string>) {
-    return *value;
-  } else if constexpr (std::is_floating_point_v<T>) {
-    return NumberText(*value);
-  } else {
-    return std::to_string(*value);
-  }
-}
-
-}  // namespace
-
 std::string CsvReport(const SRunRecord& record) {
   std::string sOut =
       "index,kind,name,id,pc,ap,nap,lead,state,value,unknown,suffix,unit,display,min,max,"
@@ -36,25 +18,25 @@ std::string CsvReport(const SRunRecord& record) {
         std::to_string(step.lIndex),
         KindName(step.esk),
         step.sName,
-        Optional(step.lId),
-        Optional(step.lPc),
-        Optional(step.sAp),
-        Optional(step.sNap),
-        Optional(step.iLead),
+        CsvOptional(step.lId),
+        CsvOptional(step.lPc),
+        CsvOptional(step.sAp),
+        CsvOptional(step.sNap),
+        CsvOptional(step.iLead),
         StateText(step.ess),
-        Optional(step.dValue),
+        CsvOptional(step.dValue),
         step.sUnknown,
         step.sSuffix,
         step.sUnit,
         PersonDisplay(step),
-        Optional(step.dMin),
-        Optional(step.dMax),
+        CsvOptional(step.dMin),
+        CsvOptional(step.dMax),
         VerdictText(step.esv),
         step.error ? std::to_string(step.error->lNumber) : std::string(),
         step.error ? step.error->sDescription : std::string(),
         step.sStarted,
-        Optional(step.dSeconds),
-        Optional(step.sReply),
+        CsvOptional(step.dSeconds),
+        CsvOptional(step.sReply),
         record.sReportId,
         sRunVerdict,
         record.sTester,

@@ -131,20 +131,6 @@ ordered_json RunJson(const SStoredRun& run) {
   return json;
 }
 
-template <class T>
-std::string CsvOptional(const std::optional<T>& value) {
-  if (!value) {
-    return {};
-  }
-  if constexpr (std::is_same_v<T, std::string>) {
-    return *value;
-  } else if constexpr (std::is_floating_point_v<T>) {
-    return StoreNumberText(*value);
-  } else {
-    return std::to_string(*value);
-  }
-}
-
 }  // namespace
 
 std::string CsvField(const std::string& sText) {
@@ -198,7 +184,7 @@ std::string CellText(const SStoredStep& step) {
   if (!step.dValue && step.sDisplay.empty()) {
     return step.sState;
   }
-  std::string sText = step.sDisplay.empty() ? StoreNumberText(*step.dValue) : step.sDisplay;
+  std::string sText = step.sDisplay.empty() ? NumberText(*step.dValue) : step.sDisplay;
   return step.sVerdict.empty() ? sText : sText + " " + step.sVerdict;
 }
 

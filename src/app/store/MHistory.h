@@ -3,8 +3,10 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
+#include "app/store/MTrend.h"
 #include "app/store/SStoredRun.h"
 
 namespace ksv940 {
@@ -55,5 +57,21 @@ std::string HistoryHtml(const std::vector<SStoredRun>& vRuns);
 /// sText as one CSV field (RFC 4180): quoted, its quotes doubled, when it holds a comma, a quote
 /// or a line break.
 std::string CsvField(const std::string& sText);
+
+/// An optional value as a CSV field's text, before quoting: empty when absent, a number as
+/// NumberText writes it.
+template <class T>
+std::string CsvOptional(const std::optional<T>& value) {
+  if (!value) {
+    return {};
+  }
+  if constexpr (std::is_same_v<T, std::string>) {
+    return *value;
+  } else if constexpr (std::is_floating_point_v<T>) {
+    return NumberText(*value);
+  } else {
+    return std::to_string(*value);
+  }
+}
 
 }  // namespace ksv940

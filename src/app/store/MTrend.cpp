@@ -7,7 +7,7 @@
 
 namespace ksv940 {
 
-std::string StoreNumberText(double dValue) {
+std::string NumberText(double dValue) {
   char szText[64];
   auto [pEnd, ec] = std::to_chars(szText, szText + sizeof szText, dValue);
   return ec == std::errc() ? std::string(szText, pEnd) : std::string();
@@ -41,7 +41,7 @@ std::string ChangeText(double dChange, const std::string& sUnit) {
   // Differences of decimal readings carry binary noise (0.30000000000000004): a reading has at
   // most a few significant digits, so nine are plenty.
   double dRounded = std::round(dChange * 1e9) / 1e9;
-  std::string sText = (dRounded < 0 ? "" : "+") + StoreNumberText(dRounded);
+  std::string sText = (dRounded < 0 ? "" : "+") + NumberText(dRounded);
   return sUnit.empty() ? sText : sText + " " + sUnit;
 }
 

@@ -21,7 +21,7 @@ std::string TrendRemark(const SStoredStep& step, const SPreviousValue& previous,
 /// empty text stays empty.
 std::string UtcTime(const std::string& sIso);
 
-/// A number as its shortest decimal text, "." for the point whatever the locale.
-std::string StoreNumberText(double dValue);
+/// A number as its shortest decimal text, "." for the point whatever the locale: 0.3, 500, -1.25.
+std::string NumberText(double dValue);
 
 }  // namespace ksv940

@@ -110,7 +110,7 @@ std::string TrendChartSvg(const std::vector<STrendPoint>& vPoints, std::optional
               "\" stroke=\"#000\" stroke-dasharray=\"4 3\"/>";
       if (fLabels) {
         sSvg += "<text x=\"" + Coordinate(dLeft - 4) + "\" y=\"" + Coordinate(y(*limit) + 4) +
-                "\" text-anchor=\"end\" font-size=\"10\">" + HtmlEscaped(StoreNumberText(*limit)) +
+                "\" text-anchor=\"end\" font-size=\"10\">" + HtmlEscaped(NumberText(*limit)) +
                 "</text>";
       }
     }
@@ -136,7 +136,7 @@ std::string TrendChartSvg(const std::vector<STrendPoint>& vPoints, std::optional
     bool fOutside = (dMin && pPoint->dValue < *dMin) || (dMax && pPoint->dValue > *dMax);
     std::string sTitle =
         "<title>" +
-        HtmlEscaped(pPoint->sDate.substr(0, 10) + ": " + StoreNumberText(pPoint->dValue) + " " +
+        HtmlEscaped(pPoint->sDate.substr(0, 10) + ": " + NumberText(pPoint->dValue) + " " +
                     sUnit + (fOutside ? " (outside its limits)" : "")) +
         "</title>";
     if (fOutside) {
