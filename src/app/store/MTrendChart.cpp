@@ -136,8 +136,8 @@ std::string TrendChartSvg(const std::vector<STrendPoint>& vPoints, std::optional
     bool fOutside = (dMin && pPoint->dValue < *dMin) || (dMax && pPoint->dValue > *dMax);
     std::string sTitle =
         "<title>" +
-        HtmlEscaped(pPoint->sDate.substr(0, 10) + ": " + NumberText(pPoint->dValue) + " " +
-                    sUnit + (fOutside ? " (outside its limits)" : "")) +
+        HtmlEscaped(pPoint->sDate.substr(0, 10) + ": " + NumberText(pPoint->dValue) + " " + sUnit +
+                    (fOutside ? " (outside its limits)" : "")) +
         "</title>";
     if (fOutside) {
       std::string sPath = "M" + Coordinate(dX - 4) + " " + Coordinate(dY - 4) + "L" +
