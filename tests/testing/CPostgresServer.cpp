@@ -1,11 +1,13 @@
 #include "testing/CPostgresServer.h"
 
-#include <libpq-fe.h>
 #include <pwd.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <filesystem>
+
+#include "app/store/CPostgresConnection.h"
+#include "app/store/CStoreError.h"
 
 namespace ksv940::test {
 
@@ -71,9 +73,11 @@ CPostgresServer::~CPostgresServer() {
 
 std::string CPostgresServer::NewDatabase(const std::string& sName) {
   std::string sServer = "postgresql://ksv940@" + Encoded(msDir) + ":5432/";
-  PGconn* pConnection = PQconnectdb((sServer + "postgres").c_str());
-  PQclear(PQexec(pConnection, ("CREATE DATABASE " + sName).c_str()));
-  PQfinish(pConnection);
+  try {
+    CPostgresConnection(sServer + "postgres").Query("CREATE DATABASE " + sName);
+  } catch (const CStoreError&) {
+    // The database is there already, or the server is not: the store's own opening tells which.
+  }
   return sServer + sName;
 }
 

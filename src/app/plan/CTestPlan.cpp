@@ -1,6 +1,6 @@
 #include "app/plan/CTestPlan.h"
 
-#include <openssl/evp.h>
+#include <nettle/sha2.h>
 #include <algorithm>
 #include <charconv>
 
@@ -43,16 +43,16 @@ std::optional<double> ParseNumber(const std::string& sText) {
   return dValue;
 }
 
-// The SHA-256 of sText in lowercase hexadecimal, from OpenSSL's digest.
+// The SHA-256 of sText in lowercase hexadecimal, from Nettle's digest.
 std::string Sha256Hex(const std::string& sText) {
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int nLength = 0;
-  if (EVP_Digest(sText.data(), sText.size(), digest, &nLength, EVP_sha256(), nullptr) != 1) {
-    return {};
-  }
+  sha256_ctx context;
+  sha256_init(&context);
+  sha256_update(&context, sText.size(), reinterpret_cast<const uint8_t*>(sText.data()));
+  uint8_t digest[SHA256_DIGEST_SIZE];
+  sha256_digest(&context, sizeof digest, digest);
   static constexpr char kHex[] = "0123456789abcdef";
   std::string sHex;
-  for (unsigned int i = 0; i < nLength; ++i) {
+  for (size_t i = 0; i < sizeof digest; ++i) {
     sHex += kHex[digest[i] >> 4];
     sHex += kHex[digest[i] & 0xF];
   }

@@ -1,18 +1,16 @@
 #include "app/run/CPlanRunner.h"
 
-#include "app/run/MStoredRecord.h"
-#include "app/store/CStoreError.h"
-#include "app/store/MTrend.h"
-
-#include <openssl/rand.h>
-
 #include <cmath>
+#include <random>
 
 #include "app/record/MRunText.h"
 #include "app/record/MValueText.h"
 #include "app/reports/CReportSet.h"
 #include "app/run/ECommandExit.h"
 #include "app/run/IWallClock.h"
+#include "app/run/MStoredRecord.h"
+#include "app/store/CStoreError.h"
+#include "app/store/MTrend.h"
 #include "dialogs/FStopOnPC.h"
 #include "hostapi/IOrvexMtiData.h"
 #include "model/CKsvSafetyTest.h"
@@ -64,11 +62,12 @@ CKsvSafetyTest ProtectiveEarthTest() {
   return protectiveEarth;
 }
 
-// A version 4 UUID from OpenSSL's random generator: the report's id, new for every run.
+// A version 4 UUID from the system's random source: the report's id, new for every run.
 std::string NewReportId() {
+  std::random_device random;
   unsigned char bytes[16] = {};
-  if (RAND_bytes(bytes, sizeof bytes) != 1) {
-    return {};
+  for (unsigned char& byte : bytes) {
+    byte = static_cast<unsigned char>(random());
   }
   bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40);
   bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80);

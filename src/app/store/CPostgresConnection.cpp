@@ -1,10 +1,9 @@
 #include "app/store/CPostgresConnection.h"
 
-#include <libpq-fe.h>
-
 #include <charconv>
 #include <memory>
 
+#include "app/store/CLibPq.h"
 #include "app/store/CStoreError.h"
 
 namespace ksv940 {
@@ -18,7 +17,7 @@ constexpr Oid kInt4 = 23;
 constexpr Oid kFloat8 = 701;
 
 struct SClear {
-  void operator()(PGresult* pResult) const { PQclear(pResult); }
+  void operator()(PGresult* pResult) const { CLibPq::Get().PQclear(pResult); }
 };
 
 // The server's message without its trailing line end.
@@ -56,13 +55,13 @@ std::string ValueText(const SqlValue& value) {
   return std::get<std::string>(value);
 }
 
-SqlValue ColumnValue(const PGresult* pResult, int iRow, int iColumn) {
-  if (PQgetisnull(pResult, iRow, iColumn) != 0) {
+SqlValue ColumnValue(const CLibPq& pq, const PGresult* pResult, int iRow, int iColumn) {
+  if (pq.PQgetisnull(pResult, iRow, iColumn) != 0) {
     return std::monostate();
   }
-  std::string sText(PQgetvalue(pResult, iRow, iColumn),
-                    static_cast<size_t>(PQgetlength(pResult, iRow, iColumn)));
-  Oid type = PQftype(pResult, iColumn);
+  std::string sText(pq.PQgetvalue(pResult, iRow, iColumn),
+                    static_cast<size_t>(pq.PQgetlength(pResult, iRow, iColumn)));
+  Oid type = pq.PQftype(pResult, iColumn);
   if (type == kInt8 || type == kInt4 || type == kInt2) {
     int64_t lValue = 0;
     std::from_chars(sText.data(), sText.data() + sText.size(), lValue);
@@ -91,15 +90,16 @@ CPostgresConnection::CPostgresConnection(const std::string& sUrl) : msUrl(sUrl) 
         "the results store's URL holds a password: give it in PGPASSWORD or ~/.pgpass instead, "
         "and the URL as postgresql://USER@HOST:PORT/NAME");
   }
-  mpConnection = PQconnectdb(sUrl.c_str());
-  if (PQstatus(mpConnection) != CONNECTION_OK) {
-    std::string sWhy = Reason(PQerrorMessage(mpConnection));
-    PQfinish(mpConnection);
+  const CLibPq& pq = CLibPq::Get();
+  mpConnection = pq.PQconnectdb(sUrl.c_str());
+  if (pq.PQstatus(mpConnection) != CONNECTION_OK) {
+    std::string sWhy = Reason(pq.PQerrorMessage(mpConnection));
+    pq.PQfinish(mpConnection);
     mpConnection = nullptr;
     throw CStoreError("the results store " + sUrl + " cannot be opened: " + sWhy);
   }
   // Notices (a table that already exists) are not for the person at the console.
-  PQsetNoticeProcessor(
+  pq.PQsetNoticeProcessor(
       mpConnection, [](void*, const char*) {}, nullptr);
   // Each step's commit must survive a power loss, whatever the server's default. A failure here
   // leaves no destructor to end the connection, so it is ended before the failure goes on.
@@ -107,14 +107,16 @@ CPostgresConnection::CPostgresConnection(const std::string& sUrl) : msUrl(sUrl) 
     Query("SET synchronous_commit = on");
     Query("SET TIME ZONE 'UTC'");
   } catch (...) {
-    PQfinish(mpConnection);
+    pq.PQfinish(mpConnection);
     mpConnection = nullptr;
     throw;
   }
 }
 
 CPostgresConnection::~CPostgresConnection() {
-  PQfinish(mpConnection);
+  if (mpConnection != nullptr) {
+    CLibPq::Get().PQfinish(mpConnection);
+  }
 }
 
 std::vector<SqlRow> CPostgresConnection::Query(const std::string& sSql,
@@ -129,21 +131,22 @@ std::vector<SqlRow> CPostgresConnection::Query(const std::string& sSql,
       vValues.push_back(vTexts.emplace_back(ValueText(value)).c_str());
     }
   }
-  std::unique_ptr<PGresult, SClear> pResult(
-      PQexecParams(mpConnection, NumberedParameters(sSql).c_str(), static_cast<int>(vValues.size()),
-                   nullptr, vValues.data(), nullptr, nullptr, 0));
-  ExecStatusType status = PQresultStatus(pResult.get());
+  const CLibPq& pq = CLibPq::Get();
+  std::unique_ptr<PGresult, SClear> pResult(pq.PQexecParams(
+      mpConnection, NumberedParameters(sSql).c_str(), static_cast<int>(vValues.size()), nullptr,
+      vValues.data(), nullptr, nullptr, 0));
+  ExecStatusType status = pq.PQresultStatus(pResult.get());
   if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-    throw CStoreError("the results store " + msUrl +
-                      " cannot be read or written: " + Reason(PQresultErrorMessage(pResult.get())));
+    throw CStoreError("the results store " + msUrl + " cannot be read or written: " +
+                      Reason(pq.PQresultErrorMessage(pResult.get())));
   }
   std::vector<SqlRow> vRows;
-  int nRows = PQntuples(pResult.get());
-  int nColumns = PQnfields(pResult.get());
+  int nRows = pq.PQntuples(pResult.get());
+  int nColumns = pq.PQnfields(pResult.get());
   for (int iRow = 0; iRow < nRows; ++iRow) {
     SqlRow& row = vRows.emplace_back();
     for (int iColumn = 0; iColumn < nColumns; ++iColumn) {
-      row.push_back(ColumnValue(pResult.get(), iRow, iColumn));
+      row.push_back(ColumnValue(pq, pResult.get(), iRow, iColumn));
     }
   }
   return vRows;
