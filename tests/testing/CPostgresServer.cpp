@@ -1,84 +1,70 @@
 #include "testing/CPostgresServer.h"
 
-#include <pwd.h>
 #include <stdlib.h>
-#include <unistd.h>
 
+#include <array>
+#include <cstdio>
 #include <filesystem>
-
-#include "app/store/CPostgresConnection.h"
-#include "app/store/CStoreError.h"
 
 namespace ksv940::test {
 
 namespace {
 
-constexpr const char* kBin = "/usr/lib/postgresql/15/bin";
+const std::string kSandbox = std::string(KSV940_SOURCE_DIR) + "/scripts/pg-sandbox";
 
-// The URL's host is the socket's folder, percent-encoded.
-std::string Encoded(const std::string& sText) {
-  std::string sOut;
-  for (char ch : sText) {
-    sOut += ch == '/' ? std::string("%2F") : std::string(1, ch);
+// Runs the sandbox script with sArgs; answers its exit status and its first line of output.
+int Sandbox(const std::string& sArgs, std::string& sLine) {
+  FILE* pOut = popen((kSandbox + " " + sArgs + " 2>&1").c_str(), "r");
+  if (pOut == nullptr) {
+    sLine = "the sandbox script cannot be started";
+    return -1;
   }
-  return sOut;
+  std::array<char, 512> szLine{};
+  sLine =
+      fgets(szLine.data(), static_cast<int>(szLine.size()), pOut) != nullptr ? szLine.data() : "";
+  while (!sLine.empty() && sLine.back() == '\n') {
+    sLine.pop_back();
+  }
+  while (fgets(szLine.data(), static_cast<int>(szLine.size()), pOut) != nullptr) {
+  }
+  return pclose(pOut);
 }
 
 }  // namespace
 
 CPostgresServer::CPostgresServer(bool fDurable) {
-  if (!std::filesystem::exists(std::string(kBin) + "/initdb")) {
-    msProblem = std::string("PostgreSQL 15's server is not installed (no ") + kBin +
-                "/initdb): scripts/setup installs it";
-    return;
-  }
   // /tmp keeps the socket's path well under the 107 bytes a Unix socket's name may have.
   std::string sTemplate = "/tmp/ksvpg-XXXXXX";
-  msDir = mkdtemp(sTemplate.data()) != nullptr ? sTemplate : std::string();
-  std::string sAs;
-  if (geteuid() == 0) {
-    const passwd* pUser = getpwnam("postgres");
-    if (pUser == nullptr || chown(msDir.c_str(), pUser->pw_uid, pUser->pw_gid) != 0) {
-      msProblem = "running as root, and there is no postgres user to run the server as";
-      return;
-    }
-    sAs = "runuser -u postgres -- ";
-  }
-  std::string sInit = sAs + kBin + "/initdb -D " + msDir + "/data -U ksv940 -A trust -E UTF8 " +
-                      "--locale=C --no-sync >" + msDir + "/initdb.log 2>&1";
-  std::string sStart = sAs + kBin + "/pg_ctl -D " + msDir + "/data -l " + msDir +
-                       "/server.log -w -o \"-k " + msDir + " -c listen_addresses= -p 5432" +
-                       (fDurable ? "" : " -c fsync=off") + "\" start >/dev/null 2>&1";
-  if (std::system(sInit.c_str()) != 0) {
-    msProblem = "initdb failed: see " + msDir + "/initdb.log";
+  if (mkdtemp(sTemplate.data()) == nullptr) {
+    msProblem = "no temporary folder for the server";
     return;
   }
-  mfStarted = std::system(sStart.c_str()) == 0;
-  if (!mfStarted) {
-    msProblem = "the server did not start: see " + msDir + "/server.log";
+  msDir = sTemplate;
+  std::string sLine;
+  if (Sandbox("start " + msDir + (fDurable ? "" : " --no-fsync"), sLine) != 0) {
+    msProblem = sLine;
+    return;
   }
+  mfStarted = true;
 }
 
 CPostgresServer::~CPostgresServer() {
+  // A server that did not start leaves its folder and logs for a person to read.
   if (mfStarted) {
-    std::string sStop = std::string(geteuid() == 0 ? "runuser -u postgres -- " : "") + kBin +
-                        "/pg_ctl -D " + msDir + "/data -m immediate -w stop >/dev/null 2>&1";
-    (void)std::system(sStop.c_str());
-  }
-  if (!msDir.empty() && msProblem.empty()) {
-    std::error_code ec;
-    std::filesystem::remove_all(msDir, ec);
+    std::string sLine;
+    Sandbox("stop " + msDir, sLine);
   }
 }
 
 std::string CPostgresServer::NewDatabase(const std::string& sName) {
-  std::string sServer = "postgresql://ksv940@" + Encoded(msDir) + ":5432/";
-  try {
-    CPostgresConnection(sServer + "postgres").Query("CREATE DATABASE " + sName);
-  } catch (const CStoreError&) {
-    // The database is there already, or the server is not: the store's own opening tells which.
-  }
-  return sServer + sName;
+  std::string sUrl;
+  Sandbox("createdb " + msDir + " " + sName, sUrl);
+  return sUrl;
+}
+
+std::string CPostgresServer::IntegrityProblem(const std::string& sName) {
+  std::string sLine;
+  return Sandbox("check " + msDir + " " + sName, sLine) == 0 ? std::string() : sLine;
 }
 
 }  // namespace ksv940::test

@@ -5,8 +5,9 @@
 namespace ksv940::test {
 
 /// A PostgreSQL 15 server of its own in a fresh temporary folder, reached through a Unix socket
-/// there; stopped and removed with the object. As root the server runs as the postgres user,
-/// since initdb refuses root. Problem() says why there is none (the server's programs missing).
+/// there; stopped and removed with the object. scripts/pg-sandbox does the work, as it does for a
+/// person trying the shared store. Problem() says why there is none (the server's programs
+/// missing, no postgres user to run it as root).
 class CPostgresServer {
  public:
   /// fDurable false turns fsync off, for tests that do not measure it.
@@ -19,6 +20,9 @@ class CPostgresServer {
   const std::string& Problem() const { return msProblem; }
   /// A new empty database sName on the server, as the URL a store opens.
   std::string NewDatabase(const std::string& sName);
+  /// What PostgreSQL's integrity check (pg_amcheck, every table and index) finds wrong in
+  /// database sName; empty when it is clean.
+  std::string IntegrityProblem(const std::string& sName);
 
  private:
   std::string msDir;

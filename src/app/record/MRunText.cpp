@@ -152,13 +152,13 @@ std::string StepRemark(const SStepRecord& step, bool fPersonUnit) {
 }
 
 std::string PreviousText(const SStepRecord& step) {
-  if (!step.previous) {
+  if (!step.Previous()) {
     return {};
   }
   std::string sText =
-      "was " + step.previous->sDisplay + " on " + step.previous->sStarted.substr(0, 10);
+      "was " + step.Previous()->sDisplay + " on " + step.Previous()->sStarted.substr(0, 10);
   if (step.dValue) {
-    sText += ", " + ChangeText(*step.dValue - step.previous->dValue, step.sUnit);
+    sText += ", " + ChangeText(*step.dValue - step.Previous()->dValue, step.sUnit);
   }
   return sText;
 }

@@ -23,6 +23,10 @@ enum EStepState : int {
   essUnreadable = 6
 };
 
+/// How many of a device's earlier values of a test a run's record keeps beside each step: the
+/// last one to compare with, and the rest for the step's trend chart.
+constexpr int32_t kEarlierValues = 10;
+
 /// A step's value against its limits: none without limits or without a result.
 enum EStepVerdict : int { esvNone = 0, esvPass = 1, esvFail = 2 };
 
@@ -79,10 +83,14 @@ struct SStepRecord {
   std::string sStarted;  ///< ISO 8601; empty until the step starts
   std::optional<double> dSeconds;
   EStepStop est = estNone;  ///< the operator (or Ctrl-C) stopped the run in this step
-  /// The device's latest earlier value of this test from the results store; none without one.
-  std::optional<SPreviousValue> previous;
+  /// The device's earlier values of this test from the results store, newest first (at most
+  /// kEarlierValues); none without history.
+  std::vector<SPreviousValue> vEarlier;
   /// "worse since DATE (+x uA)" for a value that moved toward a limit; never changes a verdict.
   std::string sTrend;
+
+  /// The latest of vEarlier, the value this one is compared with; null without history.
+  const SPreviousValue* Previous() const { return vEarlier.empty() ? nullptr : &vEarlier.front(); }
 };
 
 /// One test option with the value a run used.

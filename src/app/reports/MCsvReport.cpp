@@ -45,9 +45,9 @@ std::string CsvReport(const SRunRecord& record) {
       vFields.push_back(record.device.Get(sField).value_or(""));
     }
     vFields.insert(vFields.end(),
-                   {step.previous ? NumberText(step.previous->dValue) : std::string(),
-                    step.previous ? step.previous->sDisplay : std::string(),
-                    step.previous ? step.previous->sStarted : std::string(), step.sTrend});
+                   {step.Previous() ? NumberText(step.Previous()->dValue) : std::string(),
+                    step.Previous() ? step.Previous()->sDisplay : std::string(),
+                    step.Previous() ? step.Previous()->sStarted : std::string(), step.sTrend});
     for (size_t i = 0; i < vFields.size(); ++i) {
       sOut += (i == 0 ? "" : ",") + CsvField(vFields[i]);
     }

@@ -82,16 +82,19 @@ std::string VerdictCell(const SStepRecord& step) {
   return step.esv == esvPass ? "PASS" : "FAIL";
 }
 
-// The previous value and a small chart of it and this one, with the limits, for a value that
-// has history in the results store.
+// The previous value and a small chart of the device's earlier values and this one, with the
+// limits, for a value that has history in the results store.
 std::string PreviousCell(const SRunRecord& record, const SStepRecord& step) {
-  if (!step.previous) {
+  if (!step.Previous()) {
     return {};
   }
   std::string sCell = "<br><span class=\"reply\">" + Html(PreviousText(step)) + "</span>";
   if (step.dValue) {
-    std::vector<STrendPoint> vPoints = {{step.previous->sStarted, step.previous->dValue},
-                                        {UtcTime(record.sStarted), *step.dValue}};
+    std::vector<STrendPoint> vPoints;
+    for (auto it = step.vEarlier.rbegin(); it != step.vEarlier.rend(); ++it) {
+      vPoints.push_back({it->sStarted, it->dValue});
+    }
+    vPoints.push_back({UtcTime(record.sStarted), *step.dValue});
     sCell += "<br>" + TrendChartSvg(vPoints, step.dMin, step.dMax, step.sUnit, 96, 30);
   }
   return sCell;

@@ -45,10 +45,10 @@ ordered_json StepJson(const SStepRecord& step) {
   json["unit"] = step.sUnit;
   json["display"] = PersonDisplay(step);
   json["reply"] = OrNull(step.sReply);
-  if (step.previous) {
-    json["previous"] = {{"value", step.previous->dValue},
-                        {"display", step.previous->sDisplay},
-                        {"date", step.previous->sStarted},
+  if (step.Previous()) {
+    json["previous"] = {{"value", step.Previous()->dValue},
+                        {"display", step.Previous()->sDisplay},
+                        {"date", step.Previous()->sStarted},
                         {"trend", TextOrNull(step.sTrend)}};
   } else {
     json["previous"] = nullptr;

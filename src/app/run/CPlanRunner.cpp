@@ -187,6 +187,7 @@ int CPlanRunner::Run(int16_t iPort, const std::string& sLink, bool fKeepGoing) {
       }
       RunStep(n);
       KeepStep(mRecord.vSteps[n]);
+      mnStepsKept = n + 1;
       const SStepRecord& step = mRecord.vSteps[n];
       mReports.Write(mRecord);
       mObserver.StepEnded(mRecord, n);
@@ -377,7 +378,11 @@ int CPlanRunner::Finish() {
   }
   if (mpStore != nullptr && !mfStoreFailed) {
     try {
-      mpStore->EndRun(mlStoredRun, StoredRun(mRecord));
+      SStoredRun run = StoredRun(mRecord);
+      for (size_t n = mnStepsKept; n < mRecord.vSteps.size(); ++n) {
+        run.vSteps.push_back(StoredStep(mRecord.vSteps[n]));
+      }
+      mpStore->EndRun(mlStoredRun, run);
     } catch (const CStoreError& e) {
       StoreFailed(e.what());
     }
@@ -399,9 +404,9 @@ void CPlanRunner::KeepStep(SStepRecord& step) {
   try {
     if (step.lId) {
       SStoredStep stored = StoredStep(step);
-      step.previous = mpStore->PreviousValue(mlStoredRun, mStoredDevice, stored);
-      if (step.previous) {
-        step.sTrend = TrendRemark(stored, *step.previous, mdTrendWarnPercent);
+      step.vEarlier = mpStore->EarlierValues(mlStoredRun, mStoredDevice, stored, kEarlierValues);
+      if (const SPreviousValue* pPrevious = step.Previous()) {
+        step.sTrend = TrendRemark(stored, *pPrevious, mdTrendWarnPercent);
       }
     }
     mpStore->AddStep(mlStoredRun, StoredStep(step));

@@ -91,6 +91,7 @@ class CPlanRunner {
   std::ostream* mpStoreErr = nullptr;
   int64_t mlStoredRun = 0;
   SStoredDevice mStoredDevice;
+  size_t mnStepsKept = 0;  ///< the steps before this one are in the store; the rest go with its end
   bool mfStoreFailed = false;
 };
 

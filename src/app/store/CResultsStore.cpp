@@ -142,7 +142,7 @@ std::unique_ptr<IResultsStore> IResultsStore::Open(const std::string& sWhere, st
   if (CPostgresConnection::IsUrl(sWhere)) {
     pConnection = std::make_unique<CPostgresConnection>(sWhere);
   } else {
-    pConnection = std::make_unique<CSqliteConnection>(sWhere, notes);
+    pConnection = std::make_unique<CSqliteConnection>(sWhere, notes, IsNetworkFileSystem(sWhere));
   }
   return std::make_unique<CResultsStore>(std::move(pConnection), sWhere);
 }
@@ -203,6 +203,10 @@ int64_t CResultsStore::BeginRun(const SStoredRun& run) {
 
 void CResultsStore::AddStep(int64_t lRun, const SStoredStep& step) {
   // One statement is one transaction: the step is in the store, or not at all.
+  InsertStep(lRun, step);
+}
+
+void CResultsStore::InsertStep(int64_t lRun, const SStoredStep& step) {
   mpConnection->Query(
       "INSERT INTO steps (run_id, idx, kind, name, test_id, pc, ap, nap, lead, state, value, "
       "unknown, suffix, unit, display, min, max, verdict, error_number, error_description, remark, "
@@ -235,19 +239,34 @@ void CResultsStore::AddStep(int64_t lRun, const SStoredStep& step) {
 }
 
 void CResultsStore::EndRun(int64_t lRun, const SStoredRun& run) {
-  mpConnection->Query(
-      "UPDATE runs SET analyzer_model = ?, analyzer_serial = ?, analyzer_firmware = ?, "
-      "options = ?, finished = ?, outcome = ?, verdict = ? WHERE id = ?",
-      {run.sAnalyzerModel, run.sAnalyzerSerial, run.sAnalyzerFirmware, OptionsText(run),
-       run.sFinished.empty() ? SqlValue() : SqlValue(run.sFinished), run.sOutcome, run.sVerdict,
-       lRun});
+  mpConnection->Query("BEGIN");
+  try {
+    for (const SStoredStep& step : run.vSteps) {
+      InsertStep(lRun, step);
+    }
+    mpConnection->Query(
+        "UPDATE runs SET analyzer_model = ?, analyzer_serial = ?, analyzer_firmware = ?, "
+        "options = ?, finished = ?, outcome = ?, verdict = ? WHERE id = ?",
+        {run.sAnalyzerModel, run.sAnalyzerSerial, run.sAnalyzerFirmware, OptionsText(run),
+         run.sFinished.empty() ? SqlValue() : SqlValue(run.sFinished), run.sOutcome, run.sVerdict,
+         lRun});
+    mpConnection->Query("COMMIT");
+  } catch (const CStoreError&) {
+    // The run stays as its last whole write left it: incomplete, with the steps that ran.
+    try {
+      mpConnection->Query("ROLLBACK");
+    } catch (const CStoreError&) {
+      // A connection that is gone has ended the transaction itself.
+    }
+    throw;
+  }
 }
 
-std::optional<SPreviousValue> CResultsStore::PreviousValue(int64_t lRun,
-                                                           const SStoredDevice& device,
-                                                           const SStoredStep& step) {
+std::vector<SPreviousValue> CResultsStore::EarlierValues(int64_t lRun, const SStoredDevice& device,
+                                                         const SStoredStep& step, int32_t lAtMost) {
+  std::vector<SPreviousValue> vEarlier;
   if (!device.Known() || !step.lId || !step.lPc) {
-    return std::nullopt;
+    return vEarlier;
   }
   std::string sSql =
       "SELECT s.value, s.display, r.started FROM runs r JOIN steps s ON s.run_id = r.id WHERE ";
@@ -262,20 +281,18 @@ std::optional<SPreviousValue> CResultsStore::PreviousValue(int64_t lRun,
   sSql +=
       " AND r.id <> ? AND s.test_id = ? AND s.pc = ? AND COALESCE(s.ap, '') = ? AND "
       "COALESCE(s.nap, '') = ? AND COALESCE(s.lead, -1) = ? AND s.state = 'completed' AND "
-      "s.value IS NOT NULL ORDER BY r.started DESC, r.id DESC LIMIT 1";
+      "s.value IS NOT NULL ORDER BY r.started DESC, r.id DESC LIMIT ?";
   vParams.insert(vParams.end(),
                  {lRun, int64_t{*step.lId}, int64_t{*step.lPc}, step.sAp.value_or(""),
-                  step.sNap.value_or(""), int64_t{step.lLead.value_or(-1)}});
-  std::vector<SqlRow> vRows = mpConnection->Query(sSql, vParams);
-  if (vRows.empty()) {
-    return std::nullopt;
+                  step.sNap.value_or(""), int64_t{step.lLead.value_or(-1)}, int64_t{lAtMost}});
+  for (const SqlRow& row : mpConnection->Query(sSql, vParams)) {
+    CRowReader read(row);
+    SPreviousValue& earlier = vEarlier.emplace_back();
+    earlier.dValue = read.OptionalReal().value_or(0.0);
+    earlier.sDisplay = read.Text();
+    earlier.sStarted = read.Text();
   }
-  CRowReader read(vRows.front());
-  SPreviousValue previous;
-  previous.dValue = read.OptionalReal().value_or(0.0);
-  previous.sDisplay = read.Text();
-  previous.sStarted = read.Text();
-  return previous;
+  return vEarlier;
 }
 
 std::vector<SStoredStep> CResultsStore::Steps(int64_t lRun) {

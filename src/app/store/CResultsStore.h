@@ -17,13 +17,14 @@ class CResultsStore : public IResultsStore {
   int64_t BeginRun(const SStoredRun& run) override;
   void AddStep(int64_t lRun, const SStoredStep& step) override;
   void EndRun(int64_t lRun, const SStoredRun& run) override;
-  std::optional<SPreviousValue> PreviousValue(int64_t lRun, const SStoredDevice& device,
-                                              const SStoredStep& step) override;
+  std::vector<SPreviousValue> EarlierValues(int64_t lRun, const SStoredDevice& device,
+                                            const SStoredStep& step, int32_t lAtMost) override;
   std::vector<SStoredRun> Runs(const SRunQuery& query) override;
   const std::string& Where() const override { return msWhere; }
 
  private:
   std::vector<SStoredStep> Steps(int64_t lRun);
+  void InsertStep(int64_t lRun, const SStoredStep& step);
 
   std::unique_ptr<ISqlConnection> mpConnection;
   std::string msWhere;

@@ -10,13 +10,17 @@ namespace ksv940 {
 
 namespace {
 
+// How long a write waits for another run's commit before it fails.
+constexpr int kBusyMs = 30000;
+
 struct SFinalize {
   void operator()(sqlite3_stmt* pStatement) const { sqlite3_finalize(pStatement); }
 };
 
 }  // namespace
 
-CSqliteConnection::CSqliteConnection(const std::string& sPath, std::ostream& notes, int iBusyMs)
+CSqliteConnection::CSqliteConnection(const std::string& sPath, std::ostream& notes,
+                                     bool fNetworkFileSystem)
     : msPath(sPath) {
   int iResult =
       sqlite3_open_v2(sPath.c_str(), &mpDb,
@@ -30,10 +34,10 @@ CSqliteConnection::CSqliteConnection(const std::string& sPath, std::ostream& not
   // A file that opens but is no database fails only at its first statement, here, where no
   // destructor will close the connection: close it before the failure goes on.
   try {
-    sqlite3_busy_timeout(mpDb, iBusyMs);
+    sqlite3_busy_timeout(mpDb, kBusyMs);
     // A shared write-ahead log needs shared memory between the writers, which a network file
     // system does not give: there the rollback journal serves, and runs wait for each other.
-    if (IsNetworkFileSystem(sPath)) {
+    if (fNetworkFileSystem) {
       notes << "ksv940: the results store " << sPath
             << " is on a network file system, where write-ahead logging cannot be used: it keeps a "
                "rollback journal, and two runs writing at once wait for each other\n";

@@ -14,8 +14,9 @@ namespace ksv940 {
 /// commit synchronous. Throws CStoreError when the file cannot be opened.
 class CSqliteConnection : public ISqlConnection {
  public:
-  /// Opens sPath; a remark why WAL is not used goes to notes.
-  CSqliteConnection(const std::string& sPath, std::ostream& notes, int iBusyMs = 30000);
+  /// Opens sPath; a remark why WAL is not used goes to notes. On a network file system
+  /// (fNetworkFileSystem, as IsNetworkFileSystem finds it) the file keeps a rollback journal.
+  CSqliteConnection(const std::string& sPath, std::ostream& notes, bool fNetworkFileSystem);
   ~CSqliteConnection() override;
   CSqliteConnection(const CSqliteConnection&) = delete;
   CSqliteConnection& operator=(const CSqliteConnection&) = delete;
@@ -36,5 +37,8 @@ class CSqliteConnection : public ISqlConnection {
 
 /// Whether sPath lies on a network file system, where SQLite's write-ahead log cannot be shared.
 bool IsNetworkFileSystem(const std::string& sPath);
+/// Whether a file system of type ulType (statfs's f_type) is a network one: NFS, SMB, CIFS, AFS
+/// or FUSE (sshfs and the like).
+bool IsNetworkFileSystemType(unsigned long ulType);
 
 }  // namespace ksv940

@@ -24,14 +24,16 @@ class IResultsStore {
   virtual int64_t BeginRun(const SStoredRun& run) = 0;
   /// Writes one step of run lRun that has ended, in a transaction of its own.
   virtual void AddStep(int64_t lRun, const SStoredStep& step) = 0;
-  /// Writes how run lRun ended: the analyzer, finished, outcome and verdict.
+  /// Writes how run lRun ended (the analyzer, finished, outcome and verdict) and, in the same
+  /// transaction, run.vSteps: the steps that never ran, so that the stored run lists every step
+  /// of its plan. All of it is in the store, or none.
   virtual void EndRun(int64_t lRun, const SStoredRun& run) = 0;
 
-  /// The device's latest earlier value of the same test (code, power configuration, applied
-  /// parts and lead) that completed with a value, from a run other than lRun; none for a device
-  /// the store cannot recognize.
-  virtual std::optional<SPreviousValue> PreviousValue(int64_t lRun, const SStoredDevice& device,
-                                                      const SStoredStep& step) = 0;
+  /// The device's earlier values of the same test (code, power configuration, applied parts and
+  /// lead) that completed with a value, from runs other than lRun, newest first, at most
+  /// lAtMost; none for a device the store cannot recognize.
+  virtual std::vector<SPreviousValue> EarlierValues(int64_t lRun, const SStoredDevice& device,
+                                                    const SStoredStep& step, int32_t lAtMost) = 0;
 
   /// The runs query asks for, newest first.
   virtual std::vector<SStoredRun> Runs(const SRunQuery& query) = 0;

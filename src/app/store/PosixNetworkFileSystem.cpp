@@ -10,10 +10,12 @@ bool IsNetworkFileSystem(const std::string& sPath) {
   // The file may not exist yet: its folder decides.
   std::filesystem::path path = std::filesystem::absolute(sPath).parent_path();
   struct statfs info {};
-  if (statfs(path.c_str(), &info) != 0) {
-    return false;
-  }
-  switch (static_cast<unsigned long>(info.f_type)) {
+  return statfs(path.c_str(), &info) == 0 &&
+         IsNetworkFileSystemType(static_cast<unsigned long>(info.f_type));
+}
+
+bool IsNetworkFileSystemType(unsigned long ulType) {
+  switch (ulType) {
     case 0x6969UL:      // NFS
     case 0x517BUL:      // SMB
     case 0xFF534D42UL:  // CIFS

@@ -9,6 +9,8 @@
 
 #include "app/commands/MCommandLine.h"
 #include "app/run/IWallClock.h"
+#include "app/store/CSqliteConnection.h"
+#include "app/store/IResultsStore.h"
 #include "declares/GDeclares.h"
 #include "testing/CLoopbackBridge.h"
 #include "testing/CRig.h"
@@ -379,6 +381,50 @@ TEST(CmdRun, AReportThatCannotBeWrittenStopsTheRunBeforeItOrFailsItAfterwards) {
   EXPECT_NE(during.run.sErr.find("the report " + during.pDir->PathOf("r.csv")), std::string::npos);
 }
 
+TEST(CmdRun, AStoreWriteThatFailsMidRunIsToldOnceTheRunGoesOnAndFails) {
+  struct SCase {
+    const char* pszFailsFrom;  // the command after which the store refuses every step
+    int64_t lInterruptAtUs;
+    int iExit;
+    std::string sStates;
+    size_t nStored;  // steps in the store
+  };
+  for (const SCase& c : std::vector<SCase>{
+           {"mread", -1, ecxFailure, "completed completed completed", 1},
+           // An operator's stop outranks the failed store.
+           {"zero", 1'500'000, ecxUserAbort, "completed not performed not run", 0}}) {
+    SCOPED_TRACE(c.pszFailsFrom);
+    SPlanRun r = RunCommand(
+        {"run", "PLAN", "--port", "5", "--operator", "auto", "--report", "DIR/r.json"},
+        "reading earthl 0.2mA", kPlan, c.lInterruptAtUs,
+        [](const test::CTempDir& dir) {
+          std::ostringstream notes;
+          CSqliteConnection(dir.PathOf("results.db"), notes, false)
+              .Query(
+                  "CREATE TRIGGER IF NOT EXISTS full BEFORE INSERT ON steps BEGIN SELECT "
+                  "RAISE(ABORT, 'database or disk is full'); END");
+        },
+        c.pszFailsFrom);
+    EXPECT_EQ(r.run.iExit, c.iExit);
+    std::string sTold = "ksv940 run: the results store " + r.pDir->PathOf("results.db") +
+                        " cannot be read or written: database or disk is full; the run goes on "
+                        "without the store\n";
+    size_t nAt = r.run.sErr.find(sTold);
+    EXPECT_NE(nAt, std::string::npos) << r.run.sErr;
+    EXPECT_EQ(r.run.sErr.find(sTold, nAt + 1), std::string::npos) << "told twice";
+    EXPECT_EQ(StatesOf(r.report), c.sStates);
+    // The store keeps the run as far as it could: incomplete, with the steps before the failure.
+    std::ostringstream notes;
+    SRunQuery query;
+    query.fSteps = true;
+    std::vector<SStoredRun> vRuns =
+        IResultsStore::Open(r.pDir->PathOf("results.db"), notes)->Runs(query);
+    ASSERT_EQ(vRuns.size(), 1u);
+    EXPECT_EQ(vRuns[0].sOutcome, "incomplete");
+    EXPECT_EQ(vRuns[0].vSteps.size(), c.nStored);
+  }
+}
+
 TEST(CmdRun, ADryRunPrintsEachStepAndItsSequenceAndSendsNothing) {
   // Equal limits are accepted; an unnamed plan is named after its file, without the folder.
   const std::string kPlanText = R"(<KSV940Plan>
@@ -428,6 +474,11 @@ TEST(CmdRun, EachValueStandsBesideTheDevicesLastOneInTheStore) {
   SRun history = test::RunInProcess({"history", "--asset", "A1", "--db", store.PathOf("r.db")});
   EXPECT_NE(history.sOut.find("350 uA AC+DC pass  200 uA AC+DC pass"), std::string::npos)
       << history.sOut;
+  // A third run's report charts the device's whole history of the test beside its value.
+  vArgs.insert(vArgs.end(), {"--report", "DIR/r.html"});
+  SPlanRun third = RunCommand(vArgs, "reading earthl 0.3mA");
+  std::string sHtml = ReadFile(third.pDir->PathOf("r.html"));
+  EXPECT_NE(sHtml.find("<title>3 values in uA</title>"), std::string::npos) << sHtml;
 
   // A store that cannot be opened ends the run before anything is sent.
   std::string sBad = store.PathOf("r.db/x");

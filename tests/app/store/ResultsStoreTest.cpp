@@ -6,8 +6,10 @@
 #include <memory>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include "app/store/CPostgresConnection.h"
+#include "app/store/CResultsStore.h"
 #include "app/store/CSqliteConnection.h"
 #include "app/store/CStoreError.h"
 #include "app/store/IResultsStore.h"
@@ -41,12 +43,22 @@ class CStoreOnBackEnd {
     EXPECT_EQ(notes.str(), "");  // WAL on a local file system
     return pStore;
   }
+  // What the back end's own integrity check finds wrong with the store; empty when clean.
+  std::string IntegrityProblem() {
+    if (mpServer) {
+      return mpServer->IntegrityProblem("results");
+    }
+    std::vector<SqlRow> vRows = Raw()->Query("PRAGMA integrity_check");
+    const std::string* psFirst = std::get_if<std::string>(&vRows.at(0).at(0));
+    return vRows.size() == 1 && psFirst != nullptr && *psFirst == "ok" ? std::string()
+                                                                       : "integrity_check failed";
+  }
   std::unique_ptr<ISqlConnection> Raw() {
     std::ostringstream notes;
     if (mfPostgres) {
       return std::make_unique<CPostgresConnection>(msWhere);
     }
-    return std::make_unique<CSqliteConnection>(msWhere, notes);
+    return std::make_unique<CSqliteConnection>(msWhere, notes, false);
   }
 
  private:
@@ -114,11 +126,16 @@ SStoredRun SampleRun(const std::string& sText, const std::string& sStarted, doub
   return run;
 }
 
+// As a run stores itself: each step that ran as it ends, the steps that never ran with its end.
 int64_t Store(IResultsStore& store, SStoredRun run) {
-  std::vector<SStoredStep> vSteps = std::move(run.vSteps);
+  std::vector<SStoredStep> vSteps = std::exchange(run.vSteps, {});
   int64_t lRun = store.BeginRun(run);
   for (const SStoredStep& step : vSteps) {
-    store.AddStep(lRun, step);
+    if (step.sStarted.empty()) {
+      run.vSteps.push_back(step);
+    } else {
+      store.AddStep(lRun, step);
+    }
   }
   store.EndRun(lRun, run);
   return lRun;
@@ -139,7 +156,7 @@ TEST_P(ResultsStoreTest, RunReadsBackFieldForFieldHostileTextIncluded) {
   EXPECT_EQ(mpBackEnd->Open()->Runs({}).size(), 2u);
 }
 
-TEST_P(ResultsStoreTest, PreviousValueIsTheDevicesLatestCompletedValueOfTheSameTest) {
+TEST_P(ResultsStoreTest, EarlierValuesAreTheDevicesCompletedValuesOfTheSameTestNewestFirst) {
   auto pStore = mpBackEnd->Open();
   SStoredRun first = SampleRun("a", "2024-05-17T07:30:05Z", 100);
   first.vSteps[1].sState = "completed";  // step 2: power configuration 2
@@ -148,6 +165,11 @@ TEST_P(ResultsStoreTest, PreviousValueIsTheDevicesLatestCompletedValueOfTheSameT
   aborted.device = first.device;
   aborted.vSteps[1].sState = "aborted";
   Store(*pStore, aborted);
+  SStoredRun second = SampleRun("d", "2024-06-15T07:30:05Z", 200);
+  second.device = first.device;
+  second.vSteps[1] = first.vSteps[1];
+  second.vSteps[1].dValue = 200.1;
+  Store(*pStore, second);
   int64_t lNow = Store(*pStore, SampleRun("c", "2024-07-01T07:30:05Z", 300));
 
   struct SCase {
@@ -155,31 +177,33 @@ TEST_P(ResultsStoreTest, PreviousValueIsTheDevicesLatestCompletedValueOfTheSameT
     SStoredDevice device;
     int32_t lPc;
     std::string sAp;
-    std::optional<double> dExpected;
+    int32_t lAtMost;
+    std::vector<double> vExpected;
   };
   SStoredDevice byIdentity = first.device;
   byIdentity.sAsset.clear();
   SStoredDevice nameless;
   nameless.sModel = first.device.sModel;
-  for (const SCase& c :
-       std::vector<SCase>{{"by asset, the aborted run passed over", first.device, 2, "a13", 100.1},
-                          {"by manufacturer, model and serial", byIdentity, 2, "a13", 100.1},
-                          {"other applied parts", first.device, 2, "all", std::nullopt},
-                          {"step 1 never completed", first.device, 1, "a13", std::nullopt},
-                          {"a device without asset or serial", nameless, 2, "a13", std::nullopt}}) {
+  for (const SCase& c : std::vector<SCase>{
+           {"by asset, the aborted run passed over", first.device, 2, "a13", 10, {200.1, 100.1}},
+           {"the latest only", first.device, 2, "a13", 1, {200.1}},
+           {"by manufacturer, model and serial", byIdentity, 2, "a13", 10, {200.1, 100.1}},
+           {"other applied parts", first.device, 2, "all", 10, {}},
+           {"step 1 never completed", first.device, 1, "a13", 10, {}},
+           {"a device without asset or serial", nameless, 2, "a13", 10, {}}}) {
     SCOPED_TRACE(c.pszName);
     SStoredStep step = first.vSteps[1];
     step.lPc = c.lPc;
-    step.sAp = c.sAp;
     // Run 1's step 2 had the mark 13 as its applied parts.
-    step.sAp = c.sAp == "a13" ? first.vSteps[1].sAp : step.sAp;
-    std::optional<SPreviousValue> previous = pStore->PreviousValue(lNow, c.device, step);
-    ASSERT_EQ(previous.has_value(), c.dExpected.has_value());
-    if (previous) {
-      EXPECT_EQ(previous->dValue, *c.dExpected);
-      EXPECT_EQ(previous->sDisplay, first.vSteps[1].sDisplay);
-      EXPECT_EQ(previous->sStarted, "2024-05-17T07:30:05Z");
+    step.sAp = c.sAp == "a13" ? first.vSteps[1].sAp : c.sAp;
+    std::vector<double> vValues;
+    for (const SPreviousValue& earlier : pStore->EarlierValues(lNow, c.device, step, c.lAtMost)) {
+      vValues.push_back(earlier.dValue);
+      EXPECT_EQ(earlier.sDisplay, first.vSteps[1].sDisplay);
+      EXPECT_EQ(earlier.sStarted,
+                vValues.size() == 1 ? "2024-06-15T07:30:05Z" : "2024-05-17T07:30:05Z");
     }
+    EXPECT_EQ(vValues, c.vExpected);
   }
 }
 
@@ -240,10 +264,7 @@ TEST_P(ResultsStoreTest, KilledWriterLeavesAnIncompleteRunWithItsFinishedSteps) 
   ASSERT_EQ(nSteps, sizeof szSteps);
   close(aiPipe[0]);
 
-  if (!GetParam()) {
-    EXPECT_EQ(mpBackEnd->Raw()->Query("PRAGMA integrity_check"),
-              std::vector<SqlRow>{{std::string("ok")}});
-  }
+  EXPECT_EQ(mpBackEnd->IntegrityProblem(), "");
   SRunQuery query;
   query.fSteps = true;
   std::vector<SStoredRun> vRuns = mpBackEnd->Open()->Runs(query);
@@ -255,6 +276,34 @@ TEST_P(ResultsStoreTest, KilledWriterLeavesAnIncompleteRunWithItsFinishedSteps) 
   for (size_t i = 0; i < vRuns[0].vSteps.size(); ++i) {
     EXPECT_EQ(vRuns[0].vSteps[i].lIndex, static_cast<int32_t>(i + 1));
   }
+}
+
+TEST_P(ResultsStoreTest, ARunsEndIsWrittenWholeOrNotAtAll) {
+  auto pStore = mpBackEnd->Open();
+  SStoredRun run = SampleRun("end", "2024-05-17T07:30:05Z", 1);
+  std::vector<SStoredStep> vSteps = std::exchange(run.vSteps, {});
+  run.sOutcome = run.sVerdict = "incomplete";
+  int64_t lRun = pStore->BeginRun(run);
+  pStore->AddStep(lRun, vSteps[0]);
+  // Its end with a step the store holds already: refused whole, the run as it was.
+  SStoredRun ended = run;
+  ended.sOutcome = "completed";
+  ended.vSteps = {vSteps[2], vSteps[0]};
+  EXPECT_THROW(pStore->EndRun(lRun, ended), CStoreError);
+  SRunQuery query;
+  query.fSteps = true;
+  std::vector<SStoredRun> vRuns = pStore->Runs(query);
+  ASSERT_EQ(vRuns.size(), 1u);
+  EXPECT_EQ(vRuns[0].sOutcome, "incomplete");
+  EXPECT_EQ(vRuns[0].vSteps, std::vector<SStoredStep>{vSteps[0]});
+  // The connection is out of the failed transaction: the right end goes in, the never-run step
+  // with it.
+  ended.vSteps = {vSteps[1], vSteps[2]};
+  pStore->EndRun(lRun, ended);
+  vRuns = pStore->Runs(query);
+  ASSERT_EQ(vRuns.size(), 1u);
+  EXPECT_EQ(vRuns[0].sOutcome, "completed");
+  EXPECT_EQ(vRuns[0].vSteps, vSteps);
 }
 
 TEST_P(ResultsStoreTest, OlderSchemaIsUpgradedInPlaceNewerIsRefused) {
@@ -292,6 +341,33 @@ INSTANTIATE_TEST_SUITE_P(BackEnds, ResultsStoreTest, testing::Values(false, true
                          [](const testing::TestParamInfo<bool>& backEnd) {
                            return backEnd.param ? "PostgreSQL" : "SQLite";
                          });
+
+TEST(ResultsStoreOpenTest, OnANetworkFileSystemTheStoreKeepsARollbackJournalAndSaysSo) {
+  for (auto [ulType, fNetwork] :
+       {std::pair{0x6969UL, true}, std::pair{0xFE534D42UL, true}, std::pair{0xFF534D42UL, true},
+        std::pair{0x65735546UL, true}, std::pair{0xEF53UL, false}, std::pair{0x01021994UL, false},
+        std::pair{0x794C7630UL, false}}) {
+    SCOPED_TRACE(ulType);
+    EXPECT_EQ(IsNetworkFileSystemType(ulType), fNetwork);
+  }
+  test::CTempDir dir;
+  EXPECT_FALSE(IsNetworkFileSystem(dir.PathOf("results.db")));
+
+  std::string sPath = dir.PathOf("results.db");
+  std::ostringstream notes;
+  CResultsStore store(std::make_unique<CSqliteConnection>(sPath, notes, true), sPath);
+  EXPECT_EQ(notes.str(), "ksv940: the results store " + sPath +
+                             " is on a network file system, where write-ahead logging cannot be "
+                             "used: it keeps a rollback journal, and two runs writing at once "
+                             "wait for each other\n");
+  EXPECT_EQ(CSqliteConnection(sPath, notes, true).Query("PRAGMA journal_mode"),
+            std::vector<SqlRow>{{std::string("delete")}});
+  SStoredRun run = SampleRun("nfs", "2024-05-17T07:30:05Z", 1);
+  Store(store, run);
+  SRunQuery query;
+  query.fSteps = true;
+  EXPECT_EQ(store.Runs(query), std::vector<SStoredRun>{run});
+}
 
 TEST(ResultsStoreOpenTest, StoreThatCannotBeOpenedSaysWhyAndNeverThePassword) {
   test::CTempDir dir;
