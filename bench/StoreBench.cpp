@@ -219,7 +219,7 @@ void BM_HistoryAsset(benchmark::State& state) {
     query.sAsset = "A" + std::to_string(iDevice++ * 7919 % kDevices);
     query.lLast = 10;
     query.fSteps = true;
-    std::string sText = HistoryText(IResultsStore::Open(sPath, notes)->Runs(query));
+    std::string sText = HistoryText(IResultsStore::Open(sPath, notes)->Runs(query), false);
     benchmark::DoNotOptimize(sText);
     double dSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/commands/MCommands.h"
+#include "app/console/CRunConsole.h"
 #include "app/reports/CReportSet.h"
 #include "app/store/CStoreError.h"
 #include "app/store/IResultsStore.h"
@@ -92,7 +93,7 @@ int ShowHistory(const SHistoryArgs& args, SCommandContext& ctx) {
     }
   }
   if (!fAny) {
-    ctx.out << (args.fRuns ? RunsText(vRuns) : HistoryText(vRuns));
+    ctx.out << (args.fRuns ? RunsText(vRuns) : HistoryText(vRuns, CRunConsole::Utf8Locale()));
   }
   return fWritten ? ecxOk : ecxFailure;
 }

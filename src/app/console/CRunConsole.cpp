@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/record/MRunText.h"
+#include "app/store/MTrend.h"
 #include "declares/GDeclares.h"
 #include "platform/core/CContext.h"
 #include "platform/core/CMessagePump.h"
@@ -66,18 +67,18 @@ std::string CRunConsole::ResultLine(const SRunRecord& record, size_t nStep,
   const SStepRecord& step = record.vSteps[nStep];
   std::string sDisplay = mfUtf8 ? PersonDisplay(step) : step.sDisplay;
   // The column is padded by the characters a person sees, not the bytes of the UTF-8 units.
-  // A UTF-8 unit has one lead byte per character; every continuation byte is one more than shown.
-  size_t nExtraBytes =
-      static_cast<size_t>(std::count_if(sDisplay.begin(), sDisplay.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-      }));
+  size_t nExtraBytes = sDisplay.size() - ShownWidth(sDisplay);
   std::string sLine = Counter(record, nStep) + "  " + Padded(step.sName, nNameWidth) + "  " +
                       Padded(sDisplay, kValueColumn + nExtraBytes) + "  " +
                       Padded(StateText(step.ess), kStateColumn);
   if (step.esv != esvNone) {
     sLine += step.esv == esvPass ? "  pass" : "  FAIL";
   }
-  for (const std::string& sRemark : {StepRemark(step, mfUtf8), PreviousText(step), step.sTrend}) {
+  auto person = [&](const std::string& sText) {
+    return mfUtf8 ? WithPersonUnit(sText, step.sUnit) : sText;
+  };
+  for (const std::string& sRemark :
+       {StepRemark(step, mfUtf8), person(PreviousText(step)), person(step.sTrend)}) {
     if (!sRemark.empty()) {
       sLine += "  " + OneLine(sRemark);
     }

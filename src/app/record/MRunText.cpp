@@ -277,27 +277,8 @@ bool IsReadingReply(const std::string& sReply) {
   return false;
 }
 
-std::string PersonUnit(const std::string& sUnit) {
-  if (sUnit == "uA") {
-    return "\xc2\xb5"
-           "A";
-  }
-  if (sUnit == "Ohm") {
-    return "\xce\xa9";
-  }
-  if (sUnit == "MOhm") {
-    return "M\xce\xa9";
-  }
-  return sUnit;
-}
-
 std::string PersonDisplay(const SStepRecord& step) {
-  std::string sDisplay = step.sDisplay;
-  size_t nAt = step.sUnit.empty() ? std::string::npos : sDisplay.find(" " + step.sUnit);
-  if (nAt != std::string::npos) {
-    sDisplay.replace(nAt + 1, step.sUnit.size(), PersonUnit(step.sUnit));
-  }
-  return sDisplay;
+  return WithPersonUnit(step.sDisplay, step.sUnit);
 }
 
 std::string OptionText(const SOptionValue& option) {

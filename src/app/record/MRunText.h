@@ -58,10 +58,6 @@ std::string StepCounts(const SRunRecord& record);
 /// as over range or not measurable ("!21", "!32").
 bool IsReadingReply(const std::string& sReply);
 
-/// A unit as a person reads it: "µA" for "uA", "Ω" for "Ohm", "MΩ" for "MOhm"; others as they
-/// stand.
-std::string PersonUnit(const std::string& sUnit);
-
 /// The step's display (its value, unit and marker) with the unit as a person reads it.
 std::string PersonDisplay(const SStepRecord& step);
 

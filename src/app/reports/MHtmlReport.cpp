@@ -88,14 +88,15 @@ std::string PreviousCell(const SRunRecord& record, const SStepRecord& step) {
   if (!step.Previous()) {
     return {};
   }
-  std::string sCell = "<br><span class=\"reply\">" + Html(PreviousText(step)) + "</span>";
+  std::string sCell = "<br><span class=\"reply\">" +
+                      Html(WithPersonUnit(PreviousText(step), step.sUnit)) + "</span>";
   if (step.dValue) {
     std::vector<STrendPoint> vPoints;
     for (auto it = step.vEarlier.rbegin(); it != step.vEarlier.rend(); ++it) {
       vPoints.push_back({it->sStarted, it->dValue});
     }
     vPoints.push_back({UtcTime(record.sStarted), *step.dValue});
-    sCell += "<br>" + TrendChartSvg(vPoints, step.dMin, step.dMax, step.sUnit, 96, 30);
+    sCell += "<br>" + TrendChartSvg(vPoints, step.dMin, step.dMax, PersonUnit(step.sUnit), 96, 30);
   }
   return sCell;
 }
@@ -162,7 +163,9 @@ std::string HtmlReport(const SRunRecord& record) {
         PreviousCell(record, step) + "</td><td class=\"limits\">" + Html(LimitsText(step, true)) +
         "</td><td>" + Html(StateText(step.ess)) + "</td><td class=\"verdict\">" +
         VerdictCell(step) + "</td><td>" + Html(StepRemark(step, true)) +
-        (step.sTrend.empty() ? std::string() : "<br><strong>" + Html(step.sTrend) + "</strong>") +
+        (step.sTrend.empty()
+             ? std::string()
+             : "<br><strong>" + Html(WithPersonUnit(step.sTrend, step.sUnit)) + "</strong>") +
         "</td></tr>\n";
   }
   sOut += "</tbody>\n</table>\n\n<h2>Test options</h2>\n<table class=\"options\">\n";

@@ -31,10 +31,9 @@ std::string Day(const std::string& sTime) {
   return sTime.substr(0, 10);
 }
 
-// Pads sText to nWidth characters (UTF-8 sequences count as one).
+// Pads sText to nWidth characters shown.
 std::string Padded(const std::string& sText, size_t nWidth) {
-  size_t nChars = static_cast<size_t>(
-      std::count_if(sText.begin(), sText.end(), [](char ch) { return (ch & 0xC0) != 0x80; }));
+  size_t nChars = ShownWidth(sText);
   return sText + std::string(nWidth > nChars ? nWidth - nChars : 0, ' ');
 }
 
@@ -43,7 +42,7 @@ std::string Table(const std::vector<std::vector<std::string>>& vLines) {
   for (const std::vector<std::string>& vLine : vLines) {
     vWidths.resize(std::max(vWidths.size(), vLine.size()));
     for (size_t i = 0; i < vLine.size(); ++i) {
-      vWidths[i] = std::max(vWidths[i], Padded(vLine[i], 0).size());
+      vWidths[i] = std::max(vWidths[i], ShownWidth(vLine[i]));
     }
   }
   std::string sOut;
@@ -180,15 +179,16 @@ std::vector<SDeviceHistory> GroupByDevice(const std::vector<SStoredRun>& vRuns) 
   return vDevices;
 }
 
-std::string CellText(const SStoredStep& step) {
+std::string CellText(const SStoredStep& step, bool fPersonUnits) {
   if (!step.dValue && step.sDisplay.empty()) {
     return step.sState;
   }
   std::string sText = step.sDisplay.empty() ? NumberText(*step.dValue) : step.sDisplay;
+  sText = fPersonUnits ? WithPersonUnit(sText, step.sUnit) : sText;
   return step.sVerdict.empty() ? sText : sText + " " + step.sVerdict;
 }
 
-std::string HistoryText(const std::vector<SStoredRun>& vRuns) {
+std::string HistoryText(const std::vector<SStoredRun>& vRuns, bool fPersonUnits) {
   std::string sOut;
   for (const SDeviceHistory& history : GroupByDevice(vRuns)) {
     sOut +=
@@ -205,7 +205,7 @@ std::string HistoryText(const std::vector<SStoredRun>& vRuns) {
     for (const SHistoryRow& row : history.vRows) {
       std::vector<std::string>& vLine = vLines.emplace_back(std::vector<std::string>{row.sName});
       for (const SStoredStep* pStep : row.vCells) {
-        vLine.push_back(pStep != nullptr ? CellText(*pStep) : "-");
+        vLine.push_back(pStep != nullptr ? CellText(*pStep, fPersonUnits) : "-");
       }
     }
     sOut += Table(vLines);
@@ -307,7 +307,7 @@ std::string HistoryHtml(const std::vector<SStoredRun>& vRuns) {
       for (const SStoredStep* pStep : row.vCells) {
         bool fFail = pStep != nullptr && pStep->sVerdict == "fail";
         sOut += std::string(fFail ? "<td class=\"fail\">" : "<td>") +
-                (pStep != nullptr ? HtmlEscaped(CellText(*pStep)) : "-") + "</td>";
+                (pStep != nullptr ? HtmlEscaped(CellText(*pStep, true)) : "-") + "</td>";
       }
       sOut += "</tr>\n";
     }
@@ -327,7 +327,7 @@ std::string HistoryHtml(const std::vector<SStoredRun>& vRuns) {
       }
       if (!vPoints.empty()) {
         sOut += "<div class=\"chart\"><h3>" + HtmlEscaped(row.sName) + "</h3>" +
-                TrendChartSvg(vPoints, dMin, dMax, row.sUnit, 320, 140) + "</div>\n";
+                TrendChartSvg(vPoints, dMin, dMax, PersonUnit(row.sUnit), 320, 140) + "</div>\n";
       }
     }
     sOut += "</section>\n";

@@ -33,11 +33,13 @@ std::vector<SDeviceHistory> GroupByDevice(const std::vector<SStoredRun>& vRuns);
 
 /// A step's cell as a person reads it: the value as displayed with its verdict ("250 uA AC+DC
 /// pass"), or its state where it left no value ("aborted").
-std::string CellText(const SStoredStep& step);
+/// fPersonUnits: the unit as a person reads it ("250 µA AC+DC pass").
+std::string CellText(const SStoredStep& step, bool fPersonUnits);
 
 /// One table per device: a row per test, a column per run, the run's date, verdict and tester at
 /// the head of its column.
-std::string HistoryText(const std::vector<SStoredRun>& vRuns);
+/// fPersonUnits: units as a person reads them (µA, Ω), for a UTF-8 console.
+std::string HistoryText(const std::vector<SStoredRun>& vRuns, bool fPersonUnits);
 
 /// One line per run: started, verdict, device, tester, plan.
 std::string RunsText(const std::vector<SStoredRun>& vRuns);

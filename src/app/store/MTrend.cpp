@@ -1,9 +1,11 @@
 #include "app/store/MTrend.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <string_view>
 
 namespace ksv940 {
 
@@ -59,6 +61,46 @@ std::string TrendRemark(const SStoredStep& step, const SPreviousValue& previous,
   }
   return "worse since " + previous.sStarted.substr(0, 10) + " (" + ChangeText(dChange, step.sUnit) +
          ")";
+}
+
+std::string PersonUnit(const std::string& sUnit) {
+  if (sUnit == "uA") {
+    return "\xc2\xb5"
+           "A";
+  }
+  if (sUnit == "Ohm") {
+    return "\xce\xa9";
+  }
+  if (sUnit == "MOhm") {
+    return "M\xce\xa9";
+  }
+  return sUnit;
+}
+
+size_t ShownWidth(const std::string& sText) {
+  return static_cast<size_t>(std::count_if(sText.begin(), sText.end(), [](char ch) {
+    return (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+  }));
+}
+
+std::string WithPersonUnit(std::string sText, const std::string& sUnit) {
+  std::string sPerson = PersonUnit(sUnit);
+  if (sPerson == sUnit) {
+    return sText;
+  }
+  // A word: after a blank, before the end, a blank or punctuation, so that " Ohm" is never the
+  // end of " MOhm" nor the start of " Ohms".
+  std::string sWord = " " + sUnit;
+  for (size_t nAt = sText.find(sWord); nAt != std::string::npos; nAt = sText.find(sWord, nAt)) {
+    size_t nEnd = nAt + sWord.size();
+    if (nEnd == sText.size() || std::string_view(" ),;").find(sText[nEnd]) != std::string::npos) {
+      sText.replace(nAt + 1, sUnit.size(), sPerson);
+      nAt += 1 + sPerson.size();
+    } else {
+      nAt = nEnd;
+    }
+  }
+  return sText;
 }
 
 }  // namespace ksv940

@@ -21,6 +21,18 @@ std::string TrendRemark(const SStoredStep& step, const SPreviousValue& previous,
 /// empty text stays empty.
 std::string UtcTime(const std::string& sIso);
 
+/// A unit as a person reads it: "µA" for "uA", "Ω" for "Ohm", "MΩ" for "MOhm"; others as they
+/// stand.
+std::string PersonUnit(const std::string& sUnit);
+
+/// sText with each sUnit that stands as a word after a blank ("250 uA AC+DC", "(+12 uA)", "was
+/// 3 Ohm, +1 Ohm") as a person reads it; the stored texts keep the plain codes.
+std::string WithPersonUnit(std::string sText, const std::string& sUnit);
+
+/// How many characters a person sees in the UTF-8 text sText: its bytes less the continuation
+/// bytes of its multi-byte characters ("250 µA" is 6).
+size_t ShownWidth(const std::string& sText);
+
 /// A number as its shortest decimal text, "." for the point whatever the locale: 0.3, 500, -1.25.
 std::string NumberText(double dValue);
 

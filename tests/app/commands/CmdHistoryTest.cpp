@@ -59,20 +59,31 @@ class CmdHistoryTest : public testing::Test {
 };
 
 TEST_F(CmdHistoryTest, AssetTableHasARowPerTestAndAColumnPerRunNewestFirst) {
-  test::SRun run = test::RunInProcess({"history", "--asset", "A1", "--db", msDb});
-  EXPECT_EQ(run.iExit, 0) << run.sErr;
-  EXPECT_EQ(run.sOut,
-            "Device: asset A1, model Pump\n"
-            "Run            2024-05-17         2023-05-17\n"
-            "Verdict        fail               pass\n"
-            "Tester         J. Smith           J. Smith\n"
-            "Earth leakage  640 uA AC+DC fail  120 uA AC+DC pass\n");
-  EXPECT_EQ(test::RunInProcess({"history", "--asset", "A1", "--db", msDb, "--last", "1"}).sOut,
-            "Device: asset A1, model Pump\n"
-            "Run            2024-05-17\n"
-            "Verdict        fail\n"
-            "Tester         J. Smith\n"
-            "Earth leakage  640 uA AC+DC fail\n");
+  // Units as a person reads them on a UTF-8 console, the columns kept by the characters shown.
+  for (auto [pszLocale, pszUnit] : {std::pair{"C", "uA"}, std::pair{"C.UTF-8",
+                                                                    "\xC2\xB5"
+                                                                    "A"}}) {
+    SCOPED_TRACE(pszLocale);
+    setenv("LC_ALL", pszLocale, 1);
+    std::string sUnit = pszUnit;
+    test::SRun run = test::RunInProcess({"history", "--asset", "A1", "--db", msDb});
+    EXPECT_EQ(run.iExit, 0) << run.sErr;
+    EXPECT_EQ(run.sOut,
+              "Device: asset A1, model Pump\n"
+              "Run            2024-05-17         2023-05-17\n"
+              "Verdict        fail               pass\n"
+              "Tester         J. Smith           J. Smith\n"
+              "Earth leakage  640 " +
+                  sUnit + " AC+DC fail  120 " + sUnit + " AC+DC pass\n");
+    EXPECT_EQ(test::RunInProcess({"history", "--asset", "A1", "--db", msDb, "--last", "1"}).sOut,
+              "Device: asset A1, model Pump\n"
+              "Run            2024-05-17\n"
+              "Verdict        fail\n"
+              "Tester         J. Smith\n"
+              "Earth leakage  640 " +
+                  sUnit + " AC+DC fail\n");
+  }
+  setenv("LC_ALL", "C", 1);
 }
 
 TEST_F(CmdHistoryTest, RunsAcrossDevicesFilteredNewestFirst) {
@@ -110,7 +121,8 @@ TEST_F(CmdHistoryTest, PageChartsEachTestWithItsLimitAndTheValueOutsideItAsACros
   EXPECT_NE(run.sOut.find("class=\"limit\""), std::string::npos);
   EXPECT_NE(run.sOut.find("<circle class=\"inside\""), std::string::npos);
   EXPECT_NE(run.sOut.find("<path class=\"outside\""), std::string::npos);
-  EXPECT_NE(run.sOut.find("<title>2024-05-17: 640 uA (outside its limits)</title>"),
+  EXPECT_NE(run.sOut.find("<title>2024-05-17: 640 \xC2\xB5"
+                          "A (outside its limits)</title>"),
             std::string::npos);
 }
 

@@ -478,7 +478,10 @@ TEST(CmdRun, EachValueStandsBesideTheDevicesLastOneInTheStore) {
   vArgs.insert(vArgs.end(), {"--report", "DIR/r.html"});
   SPlanRun third = RunCommand(vArgs, "reading earthl 0.3mA");
   std::string sHtml = ReadFile(third.pDir->PathOf("r.html"));
-  EXPECT_NE(sHtml.find("<title>3 values in uA</title>"), std::string::npos) << sHtml;
+  EXPECT_NE(sHtml.find("<title>3 values in \xC2\xB5"
+                       "A</title>"),
+            std::string::npos)
+      << sHtml;
 
   // A store that cannot be opened ends the run before anything is sent.
   std::string sBad = store.PathOf("r.db/x");

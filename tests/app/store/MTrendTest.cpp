@@ -37,5 +37,31 @@ TEST(MTrendTest, RemarkOnlyForAMoveTowardALimitBeyondItsShare) {
   }
 }
 
+TEST(MTrendTest, UnitsAsAPersonReadsThemOnlyWhereTheyStandAsAWord) {
+  struct SCase {
+    const char* pszText;
+    const char* pszUnit;
+    const char* pszShown;
+    size_t nWidth;
+  };
+  for (const SCase& c : std::vector<SCase>{
+           {"was 250 uA AC+DC on 2024-05-17, +12 uA", "uA",
+            "was 250 \xC2\xB5"
+            "A AC+DC on 2024-05-17, +12 \xC2\xB5"
+            "A",
+            38},
+           {"worse since 2024-05-17 (-0.5 MOhm)", "MOhm", "worse since 2024-05-17 (-0.5 M\xCE\xA9)",
+            32},
+           {"OL MOhm; 3 Ohm", "Ohm", "OL MOhm; 3 \xCE\xA9", 12},
+           {"3 Ohms, 3 uAh", "Ohm", "3 Ohms, 3 uAh", 13},
+           {"230 V", "V", "230 V", 5},
+       }) {
+    SCOPED_TRACE(c.pszText);
+    std::string sShown = WithPersonUnit(c.pszText, c.pszUnit);
+    EXPECT_EQ(sShown, c.pszShown);
+    EXPECT_EQ(ShownWidth(sShown), c.nWidth);
+  }
+}
+
 }  // namespace
 }  // namespace ksv940
