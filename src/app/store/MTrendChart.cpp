@@ -1,6 +1,7 @@
 #include "app/store/MTrendChart.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -108,11 +109,6 @@ std::string TrendChartSvg(const std::vector<STrendPoint>& vPoints, std::optional
       sSvg += "<line class=\"limit\" x1=\"" + Coordinate(dLeft) + "\" y1=\"" + sY + "\" x2=\"" +
               Coordinate(dRight) + "\" y2=\"" + sY +
               "\" stroke=\"#000\" stroke-dasharray=\"4 3\"/>";
-      if (fLabels) {
-        sSvg += "<text x=\"" + Coordinate(dLeft - 4) + "\" y=\"" + Coordinate(y(*limit) + 4) +
-                "\" text-anchor=\"end\" font-size=\"10\">" + HtmlEscaped(NumberText(*limit)) +
-                "</text>";
-      }
     }
   }
   // The values oldest first, joined by a line.
@@ -157,8 +153,23 @@ std::string TrendChartSvg(const std::vector<STrendPoint>& vPoints, std::optional
             "</text><text x=\"" + Coordinate(dRight) + "\" y=\"" + std::to_string(iHeight - 5) +
             "\" text-anchor=\"end\" font-size=\"10\">" +
             HtmlEscaped(vSorted.back()->sDate.substr(0, 10)) + "</text>";
-    sSvg += "<text x=\"" + Coordinate(dLeft - 4) + "\" y=\"" + Coordinate(dTop + 8) +
-            "\" text-anchor=\"end\" font-size=\"10\">" + HtmlEscaped(sUnit) + "</text>";
+    // The scale: each limit, then the lowest and the highest value, each with its unit, where
+    // it does not crowd a label already there.
+    auto [itLowest, itHighest] = std::minmax_element(
+        vPoints.begin(), vPoints.end(),
+        [](const STrendPoint& p1, const STrendPoint& p2) { return p1.dValue < p2.dValue; });
+    std::vector<double> vLabelled;
+    for (std::optional<double> label : {dMin, dMax, std::optional<double>(itLowest->dValue),
+                                        std::optional<double>(itHighest->dValue)}) {
+      if (!label || std::any_of(vLabelled.begin(), vLabelled.end(),
+                                [&](double dAt) { return std::abs(y(dAt) - y(*label)) < 11; })) {
+        continue;
+      }
+      vLabelled.push_back(*label);
+      sSvg += "<text x=\"" + Coordinate(dLeft - 4) + "\" y=\"" + Coordinate(y(*label) + 4) +
+              "\" text-anchor=\"end\" font-size=\"10\">" +
+              HtmlEscaped(NumberText(*label) + " " + sUnit) + "</text>";
+    }
   }
   return sSvg + "</svg>";
 }
