@@ -150,11 +150,11 @@ void AddHistoryCommand(CLI::App& app, SCommandContext& ctx) {
       ->type_name("NAME=VALUE")
       ->check(CLI::Validator(
           [](std::string& sPair) -> std::string {
-            static const std::vector<std::string> vNames = {
-                "asset", "manufacturer", "model", "serial", "location", "class", "type"};
             std::string sName = sPair.substr(0, sPair.find('='));
+            const auto& fields = SStoredDevice::Fields();
             bool fKnown = sPair.find('=') != std::string::npos &&
-                          std::find(vNames.begin(), vNames.end(), sName) != vNames.end();
+                          std::any_of(fields.begin(), fields.end(),
+                                      [&](const auto& field) { return sName == field.first; });
             return fKnown ? ""
                           : "--device takes NAME=VALUE with NAME one of asset, "
                             "manufacturer, model, serial, location, class, type";

@@ -12,13 +12,8 @@ SStoredRun StoredRun(const SRunRecord& record) {
   run.sPlanFile = record.sPlanPath.empty() ? record.sPlanFile : record.sPlanPath;
   run.sPlanSha256 = record.sPlanSha256;
   const CDeviceUnderTest& device = record.device;
-  for (auto [pszField, psValue] :
-       {std::pair{"asset", &run.device.sAsset},
-        std::pair{"manufacturer", &run.device.sManufacturer},
-        std::pair{"model", &run.device.sModel}, std::pair{"serial", &run.device.sSerial},
-        std::pair{"location", &run.device.sLocation}, std::pair{"class", &run.device.sClass},
-        std::pair{"type", &run.device.sType}}) {
-    *psValue = device.Get(pszField).value_or("");
+  for (auto [pszField, psMember] : SStoredDevice::Fields()) {
+    run.device.*psMember = device.Get(pszField).value_or("");
   }
   run.sTester = record.sTester;
   if (record.fIdentified) {

@@ -122,17 +122,13 @@ SStoredRun RunFrom(const SqlRow& row) {
 
 // The device's columns a --device NAME=VALUE may name.
 std::string DeviceColumn(const std::string& sName) {
-  static const std::map<std::string, std::string> mapColumns = {
-      {"asset", "device_asset"},       {"manufacturer", "device_manufacturer"},
-      {"model", "device_model"},       {"serial", "device_serial"},
-      {"location", "device_location"}, {"class", "device_class"},
-      {"type", "device_type"}};
-  auto it = mapColumns.find(sName);
-  if (it == mapColumns.end()) {
-    throw CStoreError("no device field " + sName +
-                      ": asset, manufacturer, model, serial, location, class or type");
+  for (const auto& field : SStoredDevice::Fields()) {
+    if (sName == field.first) {
+      return "device_" + sName;
+    }
   }
-  return it->second;
+  throw CStoreError("no device field " + sName +
+                    ": asset, manufacturer, model, serial, location, class or type");
 }
 
 }  // namespace

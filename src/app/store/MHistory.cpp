@@ -15,11 +15,8 @@ using ordered_json = nlohmann::ordered_json;
 
 std::string DeviceTitle(const SStoredDevice& device) {
   std::string sTitle;
-  for (const auto& [pszName, sValue] :
-       {std::pair{"asset", device.sAsset}, std::pair{"manufacturer", device.sManufacturer},
-        std::pair{"model", device.sModel}, std::pair{"serial", device.sSerial},
-        std::pair{"location", device.sLocation}, std::pair{"class", device.sClass},
-        std::pair{"type", device.sType}}) {
+  for (auto [pszName, psMember] : SStoredDevice::Fields()) {
+    const std::string& sValue = device.*psMember;
     if (!sValue.empty()) {
       sTitle += (sTitle.empty() ? "" : ", ") + std::string(pszName) + " " + sValue;
     }
@@ -99,17 +96,14 @@ ordered_json RunJson(const SStoredRun& run) {
   for (const auto& [sName, sValue] : run.vOptions) {
     options[sName] = sValue;
   }
+  ordered_json deviceJson = ordered_json::object();
+  for (auto [pszName, psMember] : SStoredDevice::Fields()) {
+    deviceJson[pszName] = TextOrNull(device.*psMember);
+  }
   ordered_json json = {
       {"report_id", run.sReportId},
       {"plan", {{"name", run.sPlanName}, {"file", run.sPlanFile}, {"sha256", run.sPlanSha256}}},
-      {"device",
-       {{"asset", TextOrNull(device.sAsset)},
-        {"manufacturer", TextOrNull(device.sManufacturer)},
-        {"model", TextOrNull(device.sModel)},
-        {"serial", TextOrNull(device.sSerial)},
-        {"location", TextOrNull(device.sLocation)},
-        {"class", TextOrNull(device.sClass)},
-        {"type", TextOrNull(device.sType)}}},
+      {"device", deviceJson},
       {"tester", TextOrNull(run.sTester)},
       {"analyzer",
        {{"model", TextOrNull(run.sAnalyzerModel)},

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,6 +18,20 @@ struct SStoredDevice {
   std::string sLocation;
   std::string sClass;  ///< "I", "II" or "internal"
   std::string sType;   ///< "B", "BF" or "CF"
+
+  /// Each field with its name, as a plan, --device and the reports give it, in that order: asset,
+  /// manufacturer, model, serial, location, class, type. A field's column is "device_" + name.
+  static const std::array<std::pair<const char*, std::string SStoredDevice::*>, 7>& Fields() {
+    static const std::array<std::pair<const char*, std::string SStoredDevice::*>, 7> fields = {
+        {{"asset", &SStoredDevice::sAsset},
+         {"manufacturer", &SStoredDevice::sManufacturer},
+         {"model", &SStoredDevice::sModel},
+         {"serial", &SStoredDevice::sSerial},
+         {"location", &SStoredDevice::sLocation},
+         {"class", &SStoredDevice::sClass},
+         {"type", &SStoredDevice::sType}}};
+    return fields;
+  }
 
   /// Whether a store can find the device again: by its asset number, else by manufacturer, model
   /// and serial together.
