@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <stdexcept>
 
 namespace ksv940::test {
 
@@ -58,13 +59,19 @@ CPostgresServer::~CPostgresServer() {
 
 std::string CPostgresServer::NewDatabase(const std::string& sName) {
   std::string sUrl;
-  Sandbox("createdb " + msDir + " " + sName, sUrl);
+  if (Sandbox("createdb " + msDir + " " + sName, sUrl) != 0) {
+    // What the script said is no URL: taken as one, it would name an SQLite file.
+    throw std::runtime_error("database " + sName + " cannot be made: " + sUrl);
+  }
   return sUrl;
 }
 
 std::string CPostgresServer::IntegrityProblem(const std::string& sName) {
   std::string sLine;
-  return Sandbox("check " + msDir + " " + sName, sLine) == 0 ? std::string() : sLine;
+  if (Sandbox("check " + msDir + " " + sName, sLine) == 0) {
+    return {};
+  }
+  return sLine.empty() ? "pg_amcheck failed" : sLine;
 }
 
 }  // namespace ksv940::test

@@ -18,7 +18,8 @@ class CPostgresServer {
 
   /// Empty when the server runs; else why it does not.
   const std::string& Problem() const { return msProblem; }
-  /// A new empty database sName on the server, as the URL a store opens.
+  /// A new empty database sName on the server, as the URL a store opens; throws
+  /// std::runtime_error when it cannot be made.
   std::string NewDatabase(const std::string& sName);
   /// What PostgreSQL's integrity check (pg_amcheck, every table and index) finds wrong in
   /// database sName; empty when it is clean.

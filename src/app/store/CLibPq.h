@@ -32,6 +32,7 @@ class CLibPq {
 
  private:
   CLibPq() = default;
+  static CLibPq Load();
 };
 
 }  // namespace ksv940

@@ -1,6 +1,5 @@
 #include <dlfcn.h>
 
-#include <mutex>
 #include <string>
 
 #include "app/store/CLibPq.h"
@@ -26,13 +25,13 @@ void Resolve(void* pLibrary, F& fn, const char* pszName) {
 
 const CLibPq& CLibPq::Get() {
   // Loaded once and kept for the process's life: connections may be opened again, and the
-  // library's own threads and handlers must never find it gone.
-  static std::mutex mutex;
-  static CLibPq* pLoaded = nullptr;
-  std::lock_guard<std::mutex> lock(mutex);
-  if (pLoaded != nullptr) {
-    return *pLoaded;
-  }
+  // library's own threads and handlers must never find it gone. A load that throws is tried
+  // again on the next call.
+  static const CLibPq lib = Load();
+  return lib;
+}
+
+CLibPq CLibPq::Load() {
   void* pLibrary = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
   if (pLibrary == nullptr) {
     const char* pszWhy = dlerror();
@@ -41,7 +40,7 @@ const CLibPq& CLibPq::Get() {
                       (pszWhy != nullptr ? pszWhy : kLibrary) +
                       "): on Debian, apt-get install libpq5");
   }
-  static CLibPq lib;
+  CLibPq lib;
 #define KSV940_RESOLVE(name) Resolve(pLibrary, lib.name, #name)
   KSV940_RESOLVE(PQconnectdb);
   KSV940_RESOLVE(PQstatus);
@@ -59,7 +58,6 @@ const CLibPq& CLibPq::Get() {
   KSV940_RESOLVE(PQgetlength);
   KSV940_RESOLVE(PQftype);
 #undef KSV940_RESOLVE
-  pLoaded = &lib;
   return lib;
 }
 
